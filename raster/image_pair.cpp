@@ -1,0 +1,22 @@
+#include "raster/image_pair.h"
+
+namespace quorvel {
+
+void ClearPair(TImagePair& pair) {
+  ReleaseBlock(pair.src);
+  ReleaseBlock(pair.square);
+  ReleaseBlock(pair.result);
+  ReleaseBlock(pair.srcPreview);
+  ReleaseBlock(pair.resultPreview);
+  ReleaseBlock(pair.composite);
+  pair.loaded = 0;
+}
+
+void DropDerived(TImagePair& pair) {
+  ReleaseBlock(pair.square);
+  ReleaseBlock(pair.result);
+  ReleaseBlock(pair.srcPreview);
+  ReleaseBlock(pair.resultPreview);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,99 @@
+// Owned 32-bit pixel blocks: the layout every picture in memory uses.
+//
+// Pixel layout: 4 bytes B, G, R, A (a little-endian word 0xAARRGGBB), alpha
+// 255 opaque. Rows bottom-up (memory row 0 is the picture's bottom row),
+// packed: stride = width * 4, pixel (x, y) is word y * width + x.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace quorvel {
+
+using Pixel = std::uint32_t;
+
+inline constexpr std::uint8_t AlphaOf(Pixel p) { return static_cast<std::uint8_t>(p >> 24); }
+
+// Plain block descriptor; all zeros is the empty descriptor.
+struct TPixels32Desc {
+  std::uint8_t* pixels = nullptr;  // first byte of memory row 0
+  std::int32_t stride = 0;         // bytes from one memory row to the next
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+
+class IPixels32Buf {
+ public:
+  virtual void SetSize(std::int32_t width, std::int32_t height) = 0;
+  virtual bool LockBuf(TPixels32Desc& out) = 0;
+  virtual void UnlockBuf() = 0;
+  virtual ~IPixels32Buf() = default;
+};
+
+// Owns exactly one block. SetSize and the destructor reach memory only
+// through AllocBuf/FreeBuf, so a derived buffer may take memory elsewhere.
+class TPixels32 : public IPixels32Buf {
+ public:
+  TPixels32() = default;
+  TPixels32(const TPixels32&) = delete;
+  TPixels32& operator=(const TPixels32&) = delete;
+  ~TPixels32() override;
+
+  void SetSize(std::int32_t width, std::int32_t height) override;
+  bool LockBuf(TPixels32Desc& out) override;
+  void UnlockBuf() override;
+  virtual void AllocBuf(std::int32_t width, std::int32_t height, TPixels32Desc& out);
+  virtual void FreeBuf(TPixels32Desc& desc);
+
+  const TPixels32Desc& Desc() const { return desc_; }
+
+ private:
+  TPixels32Desc desc_;
+};
+
+// Allocator whose value-initialisation leaves pixels undefined: a picture
+// block is always written before it is read, and zeroing 100 MB costs.
+template <class T>
+struct DefaultInitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = DefaultInitAllocator<U>;
+  };
+  DefaultInitAllocator() = default;
+  template <class U>
+  DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// An owned block of pixels; empty() plays the part of a null pointer and
+// size() tells how many pixels the block was allocated for.
+using PixelBlock = std::vector<Pixel, DefaultInitAllocator<Pixel>>;
+
+// Releases a block and its capacity (the block's pointer becomes null).
+inline void ReleaseBlock(PixelBlock& block) { PixelBlock().swap(block); }
+
+// Allocates width * height pixels (contents undefined); an empty block for
+// a non-positive size.
+inline void AllocBlock(PixelBlock& block, std::int32_t width, std::int32_t height) {
+  ReleaseBlock(block);
+  if (width > 0 && height > 0)
+    block.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+}
+
+inline std::uint8_t* BytesOf(PixelBlock& block) {
+  return reinterpret_cast<std::uint8_t*>(block.data());
+}
+inline const std::uint8_t* BytesOf(const PixelBlock& block) {
+  return reinterpret_cast<const std::uint8_t*>(block.data());
+}
+
+}  // namespace quorvel

@@ -1,0 +1,71 @@
+#include "warp/assist.h"
+
+#include <cstddef>
+
+#include "warp/polyline.h"
+
+namespace quorvel {
+
+void AssistPolylineAt(const PolylineList& guides, float t, TPolyline& q) {
+  const std::size_t n = guides.size();
+  if (n == 0) return;
+  TPointF previous{0.0f, 0.0f};
+  PointAtLength(guides[0], static_cast<float>(static_cast<double>(guides[0].length) * t),
+                previous);
+  for (std::size_t i = 1; i < n; ++i) {
+    // Starts from the previous point, which is what a loop without segments
+    // (not found) contributes.
+    TPointF point = previous;
+    PointAtLength(guides[i], static_cast<float>(static_cast<double>(t) * guides[i].length),
+                  point);
+    TSegment& seg = q.segments[i - 1];
+    seg.x1 = previous.x;
+    seg.y1 = previous.y;
+    seg.x2 = point.x;
+    seg.y2 = point.y;
+    previous = point;
+  }
+}
+
+void GenerateAssistPolyline_Dis(PolylineList& guides, PolylineList& out) {
+  const std::size_t n = guides.size();
+  if (n == 0) return;
+  for (TPolyline& guide : guides) MeasurePolyline(guide);
+  out.clear();
+
+  const float l0 = guides[0].length;
+  const float step = static_cast<float>(0.5 / l0);  // +inf for a zero-length boundary
+
+  TPolyline q;
+  q.segments.assign(n, TSegment{});
+  float t = 0.0f;
+  do {
+    AssistPolylineAt(guides, t, q);
+    MeasurePolyline(q);
+    q.t = t;
+    q.arc = static_cast<float>(static_cast<double>(t) * l0);
+    out.push_back(q);
+    t = static_cast<float>(static_cast<double>(t) + step);
+  } while (t <= 1.0f);
+
+  AssistPolylineAt(guides, 1.0f, q);
+  MeasurePolyline(q);
+  q.t = 1.0f;
+  q.arc = l0;
+  out.push_back(q);
+}
+
+TAssistCache& AssistSlot(TWarpEngine& engine, WarpKind kind) {
+  return kind == WarpKind::Apply ? engine.job : engine.preview;
+}
+
+void RefreshAssistCache(TWarpEngine& engine, TAssistCache& slot) {
+  if (slot.key_side == engine.width && slot.key_shape == engine.selected && slot.key_shape != -1)
+    return;
+  ScalePolylines(slot.guides, engine.shape_polylines, engine.width);
+  GenerateAssistPolyline_Dis(slot.guides, slot.assist);
+  slot.key_side = engine.width;
+  slot.key_shape = engine.selected;
+}
+
+}  // namespace quorvel

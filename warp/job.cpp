@@ -1,0 +1,99 @@
+#include "warp/job.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "raster/blend.h"
+#include "raster/zoom.h"
+#include "warp/mapping.h"
+
+namespace quorvel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int MillisecondsSince(Clock::time_point start) {
+  return static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+void LayStamp(TImagePair& pair, const TPixels32Desc& stamp, std::int32_t sw, std::int32_t sh,
+              std::int32_t corner_x, std::int32_t corner_y) {
+  if (!stamp.pixels || stamp.width < sw || stamp.height < sh) return;
+  for (std::int32_t v = 0; v < sh; ++v) {
+    const std::int32_t row = corner_y + v;
+    if (row < 0 || row >= pair.height) continue;
+    const Pixel* from = reinterpret_cast<const Pixel*>(stamp.pixels + v * static_cast<std::ptrdiff_t>(stamp.stride));
+    Pixel* to = pair.result.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(pair.width);
+    for (std::int32_t u = 0; u < sw; ++u) {
+      const std::int32_t column = corner_x + u;
+      if (column < 0 || column >= pair.width) continue;
+      to[column] = BlendOver(from[u], to[column]);
+    }
+  }
+}
+
+}  // namespace
+
+bool MakeWorkSquare(TImagePair& pair) {
+  if (pair.src.empty()) return false;
+  const std::int32_t side = pair.width > pair.height ? pair.width : pair.height;
+  pair.squareSide = side;
+  AllocBlock(pair.square, side, side);
+  return ZoomPixels(pair.src.data(), pair.width, pair.height, pair.square.data(), side, side);
+}
+
+bool MakeResult(TImagePair& pair) {
+  pair.squareSide = pair.width > pair.height ? pair.width : pair.height;
+  const std::size_t count = static_cast<std::size_t>(pair.width) * static_cast<std::size_t>(pair.height);
+  if (pair.result.size() != count) AllocBlock(pair.result, pair.width, pair.height);
+  return ZoomPixels(pair.square.data(), pair.squareSide, pair.squareSide, pair.result.data(),
+                    pair.width, pair.height);
+}
+
+void StampResult(TImagePair& pair, const TStamps* stamps) {
+  if (!stamps || pair.result.empty()) return;
+  const std::int32_t w = pair.width;
+  const std::int32_t h = pair.height;
+  const bool small = h <= 60 || w <= 200;
+  const TPixels32Desc& stamp = small ? stamps->small : stamps->large;
+  const std::int32_t sw = small ? 15 : 100;
+  const std::int32_t sh = small ? 15 : 30;
+  const std::int32_t rows = h / 600 + 1;
+  const std::int32_t cols = w / 800 + 1;
+  const std::int32_t x0 = (w - cols * (sw + 80) + 80) / 2;
+  const std::int32_t y0 = (h - rows * (sh + 60) + 60) / 2;
+  for (std::int32_t i = 0; i < rows; ++i)
+    for (std::int32_t j = 0; j < cols; ++j)
+      LayStamp(pair, stamp, sw, sh, x0 + j * (sw + 80), y0 + i * (sh + 60));
+}
+
+bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps) {
+  const bool apply = kind == WarpKind::Apply;
+  if (!MakeWorkSquare(pair)) return false;
+  const std::int32_t side = pair.squareSide;
+  PrepareWarp(engine, side, pair.square.data());
+
+  const Clock::time_point t0 = Clock::now();
+  TAssistCache& slot = AssistSlot(engine, kind);
+  RefreshAssistCache(engine, slot);
+  Clock::time_point t1;
+  if (apply) {
+    std::fprintf(stderr, "GenerateAssistPolyline_Dis time = %d.\n", MillisecondsSince(t0));
+    t1 = Clock::now();
+  }
+  if (slot.guides.empty() || slot.assist.empty()) return false;
+
+  MapAllPixels(engine, slot.assist);
+  if (apply) {
+    std::fprintf(stderr, "MapAllPixels time = %d ms.\n", MillisecondsSince(t1));
+    ApplyFeather(engine, slot.assist);
+  }
+  std::memcpy(pair.square.data(), engine.dest.data(), engine.dest.size() * sizeof(Pixel));
+  if (!MakeResult(pair)) return false;
+  StampResult(pair, stamps);
+  return true;
+}
+
+}  // namespace quorvel

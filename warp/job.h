@@ -1,0 +1,35 @@
+// The warp job: picture -> square work copy -> warp -> result of the
+// picture's own size -> stamp grid.
+#pragma once
+
+#include "raster/image_pair.h"
+#include "raster/pixels.h"
+#include "warp/assist.h"
+#include "warp/engine.h"
+
+namespace quorvel {
+
+// The two stamp pictures (32-bit with alpha, bottom-up) a main window owns:
+// large 100 x 30, small 15 x 15.
+struct TStamps {
+  TPixels32Desc large;
+  TPixels32Desc small;
+};
+
+// pair.square = pair.src stretched to S x S, S = max(width, height).
+bool MakeWorkSquare(TImagePair& pair);
+
+// pair.result = pair.square stretched back to width x height.
+bool MakeResult(TImagePair& pair);
+
+// Lays the stamp grid over pair.result; with no stamps (no main window)
+// nothing is laid.
+void StampResult(TImagePair& pair, const TStamps* stamps);
+
+// The whole job of one kind on one pair; true when a result was produced.
+// Apply uses the job cache slot, writes the two timing lines to stderr and
+// applies the feather; Preview uses the preview slot and does neither.
+bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair,
+                const TStamps* stamps = nullptr);
+
+}  // namespace quorvel
