@@ -160,16 +160,22 @@ void MapRay(TWarpEngine& engine, const PolylineList& list, float theta) {
   }
 }
 
-void SweepRays(TWarpEngine& engine, const PolylineList& list) {
-  if (list.empty()) return;
-  const float circ = F(static_cast<double>(WarpCentre(engine)) * kTwoPiF);
+std::vector<float> RayAngles(float r) {
+  const float circ = F(static_cast<double>(r) * kTwoPiF);
   const float step = F(kPiF / circ);  // about half a pixel at the rim
+  std::vector<float> angles;
   float theta = 0.0f;
   do {
-    MapRay(engine, list, theta);
+    angles.push_back(theta);
     theta = F(static_cast<double>(theta) + step);
   } while (theta <= kTwoPiF);
-  MapRay(engine, list, theta);
+  angles.push_back(theta);
+  return angles;
+}
+
+void SweepRays(TWarpEngine& engine, const PolylineList& list) {
+  if (list.empty()) return;
+  for (float theta : RayAngles(WarpCentre(engine))) MapRay(engine, list, theta);
 }
 
 void MapAllPixels(TWarpEngine& engine, const PolylineList& list) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "raster/pixels.h"
 #include "warp/engine.h"
@@ -32,6 +33,10 @@ std::int32_t SelectAssistPolyline(const PolylineList& list, std::int32_t angle, 
 
 // Rim point of the ray at angle theta: (R sin theta, R cos theta), per quadrant.
 TPointF RayEnd(float r, float theta);
+
+// The ray angles the sweep visits for centre R, in order: 0, step, ... up
+// to 2 pi, then the first angle beyond it.
+std::vector<float> RayAngles(float r);
 
 void MapRay(TWarpEngine& engine, const PolylineList& list, float theta);
 
