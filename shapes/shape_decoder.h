@@ -1,0 +1,43 @@
+// Decoding a whole .qshp file held in memory: the outline records and the
+// polyline blocks with their points, exactly as the format's arithmetic says.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "warp/geometry.h"
+
+namespace quorvel {
+
+enum class ShapeFileProblem {
+  kNone,
+  kCannotOpen,
+  kTooShort,              // fewer than 44 bytes
+  kNegativeOutlineCount,  // N < 0
+  kOutlinePastEnd,        // 44 + 16 N beyond the file
+  kPolylinesPastEnd,      // a block or its deltas beyond the file
+};
+
+// One polyline block: the start is where the first delta counts from; it is
+// not a point of the loop.
+struct DecodedLoop {
+  float start_x = 0.0f;
+  float start_y = 0.0f;
+  std::vector<TPointF> points;
+};
+
+struct DecodedShapeFile {
+  std::vector<TPointF> outline;  // design square, float32 as held in memory
+  std::vector<DecodedLoop> loops;
+};
+
+// Negative P and M count as zero. A malformed file is rejected whole: out is
+// written only when the result is kNone.
+[[nodiscard]] ShapeFileProblem DecodeShapeFile(std::span<const std::uint8_t> bytes,
+                                               DecodedShapeFile& out);
+
+// English, for the command line.
+const char* DescribeShapeFileProblem(ShapeFileProblem problem);
+
+}  // namespace quorvel
