@@ -1,0 +1,104 @@
+#include "imagefiles/bmp_reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "imagefiles/bmp_layout.h"
+
+namespace quorvel {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+bool SideInBmpRange(std::int32_t side) { return side >= kMinBmpSide && side <= kMaxBmpSide; }
+
+// Allocation failure is an unreadable picture, not an exception.
+bool TryAlloc(PixelBlock& block, std::int32_t width, std::int32_t height) {
+  try {
+    AllocBlock(block, width, height);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+// Bytes of pixel data the file really offers at the header's pixel offset.
+std::int64_t PixelBytesOffered(const TBmpHeader& header, std::int64_t actualSize) {
+  const std::int64_t offset = header.pixelOffset;
+  if (offset > actualSize) return 0;
+  const std::int64_t promised = static_cast<std::int64_t>(header.fileSize) - offset;
+  return std::min(promised, actualSize - offset);
+}
+
+bool ReadPixelData(std::FILE* f, const TBmpHeader& header, TDecodedPicture& out) {
+  if (fseeko(f, 0, SEEK_END) != 0) return false;
+  const std::int64_t actualSize = ftello(f);
+  const std::uint64_t needed =
+      BmpPixelBytesNeeded(header.width, header.height, header.bitCount);
+  const std::int64_t offered = PixelBytesOffered(header, actualSize);
+  if (offered <= 0 || static_cast<std::uint64_t>(offered) < needed) return false;
+  if (fseeko(f, header.pixelOffset, SEEK_SET) != 0) return false;
+
+  TDecodedPicture picture;
+  if (!TryAlloc(picture.pixels, header.width, header.height)) return false;
+  if (header.bitCount == 32) {
+    // 32-bit rows are the block's own layout: read them in place.
+    if (std::fread(picture.pixels.data(), 1, needed, f) != needed) return false;
+  } else {
+    std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[needed]);
+    if (!rows || std::fread(rows.get(), 1, needed, f) != needed) return false;
+    ConvertBmpRows(rows.get(), header.width, header.height, 24, picture.pixels.data());
+  }
+  picture.width = header.width;
+  picture.height = header.height;
+  picture.bitDepth = header.bitCount;
+  out = std::move(picture);
+  return true;
+}
+
+}  // namespace
+
+BmpVerdict ReadBmpFile(const std::filesystem::path& path, TDecodedPicture& out) {
+  FileHandle f(std::fopen(path.c_str(), "rb"));
+  if (!f) return BmpVerdict::kUnreadable;
+  std::uint8_t head[kBmpReadHeaderSize];
+  TBmpHeader header;
+  if (std::fread(head, 1, kBmpFileHeaderSize, f.get()) != kBmpFileHeaderSize ||
+      head[0] != 'B' || head[1] != 'M')
+    return BmpVerdict::kUnreadable;
+  const std::size_t rest = kBmpReadHeaderSize - kBmpFileHeaderSize;
+  if (std::fread(head + kBmpFileHeaderSize, 1, rest, f.get()) != rest)
+    return BmpVerdict::kUnreadable;
+  ParseBmpHeader(head, header);
+  if (header.bitCount != 24 && header.bitCount != 32) return BmpVerdict::kBadBitDepth;
+  if (!SideInBmpRange(header.width) || !SideInBmpRange(header.height))
+    return BmpVerdict::kBadSize;
+  return ReadPixelData(f.get(), header, out) ? BmpVerdict::kRead : BmpVerdict::kUnreadable;
+}
+
+bool ReadBmpMemoryImage(const std::uint8_t* data, std::size_t size, TDecodedPicture& out) {
+  TBmpHeader header;
+  if (!data || size < kBmpReadHeaderSize || !ParseBmpHeader(data, header)) return false;
+  if (header.bitCount != 24 && header.bitCount != 32) return false;
+  if (header.width <= 0 || header.height <= 0) return false;
+  const std::uint64_t needed = BmpPixelBytesNeeded(header.width, header.height, header.bitCount);
+  const std::uint64_t offset = header.pixelOffset;
+  if (offset > size || size - offset < needed || header.fileSize > size) return false;
+
+  TDecodedPicture picture;
+  if (!TryAlloc(picture.pixels, header.width, header.height)) return false;
+  ConvertBmpRows(data + offset, header.width, header.height, header.bitCount,
+                 picture.pixels.data());
+  picture.width = header.width;
+  picture.height = header.height;
+  picture.bitDepth = header.bitCount;
+  out = std::move(picture);
+  return true;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,140 @@
+#include "imagefiles/codec.h"
+
+#include <cstring>
+#include <new>
+
+#include "imagefiles/atomic_file.h"
+#include "imagefiles/bmp_layout.h"
+
+namespace quorvel {
+namespace {
+
+// The exchange form read back: a bottom-up 24- or 32-bit BMP image such as
+// EncodeMemory and the saver build.
+DecodeStatus DecodeBmpImage(const std::uint8_t* data, std::size_t size, TCodecPicture& out) {
+  TBmpHeader header;
+  if (size < kBmpReadHeaderSize || !ParseBmpHeader(data, header))
+    return DecodeStatus::kUnreadable;
+  if (header.bitCount != 24 && header.bitCount != 32) return DecodeStatus::kUnreadable;
+  if (header.width <= 0 || header.height <= 0) return DecodeStatus::kUnreadable;
+  if (header.width > kMaxCodecSide || header.height > kMaxCodecSide)
+    return DecodeStatus::kTooLarge;
+  const std::uint64_t needed = BmpPixelBytesNeeded(header.width, header.height, header.bitCount);
+  if (header.pixelOffset > size || size - header.pixelOffset < needed)
+    return DecodeStatus::kUnreadable;
+  if (!AllocCodecPicture(out, header.width, header.height, header.bitCount))
+    return DecodeStatus::kUnreadable;
+  const std::uint8_t* rows = data + header.pixelOffset;
+  const std::size_t used = header.bitCount == 32 ? out.stride : static_cast<std::size_t>(header.width) * 3;
+  for (std::int32_t j = 0; j < header.height; ++j)
+    std::memcpy(out.image.data() + kBmpHeadersSize + j * out.stride, rows + j * out.stride, used);
+  return DecodeStatus::kDecoded;
+}
+
+bool ReadWholeFile(const std::filesystem::path& file, ByteBlock& out) {
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  if (!f) return false;
+  bool ok = fseeko(f, 0, SEEK_END) == 0;
+  const off_t size = ok ? ftello(f) : -1;
+  ok = size >= 0 && fseeko(f, 0, SEEK_SET) == 0 &&
+       TryAllocBytes(out, static_cast<std::size_t>(size)) &&
+       std::fread(out.data(), 1, out.size(), f) == out.size();
+  std::fclose(f);
+  return ok;
+}
+
+}  // namespace
+
+bool TryAllocBytes(ByteBlock& block, std::size_t size) {
+  try {
+    block.resize(size);
+    return true;
+  } catch (const std::bad_alloc&) {
+    ByteBlock().swap(block);
+    return false;
+  } catch (const std::length_error&) {
+    ByteBlock().swap(block);
+    return false;
+  }
+}
+
+bool AllocCodecPicture(TCodecPicture& picture, std::int32_t width, std::int32_t height,
+                       std::uint16_t bitCount) {
+  if (width < 1 || height < 1 || width > kMaxCodecSide || height > kMaxCodecSide) return false;
+  const std::size_t stride = BmpStride(width, bitCount);
+  const std::size_t imageSize = stride * static_cast<std::size_t>(height);
+  ByteBlock image;
+  if (!TryAllocBytes(image, kBmpHeadersSize + imageSize)) return false;
+  if (!FillBmpHeaders(image.data(), width, height, bitCount, imageSize)) return false;
+  // Row pads are part of the memory image handed out; keep them zero.
+  const std::size_t used = static_cast<std::size_t>(width) * (bitCount / 8);
+  if (used < stride) {
+    for (std::int32_t j = 0; j < height; ++j)
+      std::memset(image.data() + kBmpHeadersSize + j * stride + used, 0, stride - used);
+  }
+  picture.image = std::move(image);
+  picture.width = width;
+  picture.height = height;
+  picture.bitCount = bitCount;
+  picture.stride = stride;
+  return true;
+}
+
+int SniffFormat(const std::uint8_t* data, std::size_t size) {
+  static const std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (size >= 8 && std::memcmp(data, kPngSignature, 8) == 0) return kFormatPng;
+  if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) return kFormatJpeg;
+  if (size >= 2 && data[0] == 'B' && data[1] == 'M') return kFormatBmp;
+  return 0;
+}
+
+DecodeStatus ImageCodec::DecodeFile(const std::filesystem::path& file, int format) {
+  picture_ = TCodecPicture{};
+  ByteBlock bytes;
+  if (!ReadWholeFile(file, bytes)) return status_ = DecodeStatus::kUnreadable;
+  return DecodeMemory(bytes.data(), bytes.size(), format);
+}
+
+DecodeStatus ImageCodec::DecodeMemory(const std::uint8_t* data, std::size_t size, int format) {
+  picture_ = TCodecPicture{};
+  if (!data || size == 0) return status_ = DecodeStatus::kUnreadable;
+  status_ = DecodeAs(data, size, format);
+  if (status_ == DecodeStatus::kUnreadable) {
+    // Only PNG and JPEG stand in for each other: a BMP file never reaches
+    // the codec's BMP reader, which skips the loader's BMP checks.
+    const int actual = SniffFormat(data, size);
+    if (actual != format && (actual == kFormatPng || actual == kFormatJpeg) &&
+        (format == kFormatPng || format == kFormatJpeg))
+      status_ = DecodeAs(data, size, actual);
+  }
+  if (status_ != DecodeStatus::kDecoded) picture_ = TCodecPicture{};
+  return status_;
+}
+
+DecodeStatus ImageCodec::DecodeAs(const std::uint8_t* data, std::size_t size, int format) {
+  picture_ = TCodecPicture{};
+  switch (format) {
+    case kFormatPng: return DecodePng(data, size, picture_);
+    case kFormatJpeg: return DecodeJpeg(data, size, picture_);
+    case kFormatBmp: return DecodeBmpImage(data, size, picture_);
+    default: return DecodeStatus::kUnreadable;
+  }
+}
+
+bool ImageCodec::EncodeMemory(int format, ByteBlock& out) const {
+  if (format != kFormatBmp || !HasPicture() || !out.empty()) return false;
+  if (!TryAllocBytes(out, picture_.image.size())) return false;
+  std::memcpy(out.data(), picture_.image.data(), out.size());
+  return true;
+}
+
+bool ImageCodec::EncodeFile(const std::filesystem::path& file, int format) const {
+  if (!HasPicture()) return false;
+  if (format == kFormatJpeg)
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeJpeg(picture_, f, kJpegQuality); });
+  if (format == kFormatPng)
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodePng(picture_, f); });
+  return false;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,60 @@
+// ImageCodec: the layer through which PNG and JPEG pictures are read and
+// written, with BMP memory images as the exchange form. It holds at most one
+// decoded picture; failures are results, never messages.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "imagefiles/codec_picture.h"
+
+namespace quorvel {
+
+// Format codes at the interface.
+inline constexpr int kFormatBmp = 1;
+inline constexpr int kFormatJpeg = 3;
+inline constexpr int kFormatPng = 4;
+
+inline constexpr int kJpegQuality = 90;
+
+class ImageCodec {
+ public:
+  ImageCodec() = default;
+
+  // Decodes a file (or block) of the given format. When that fails, a PNG or
+  // JPEG whose content says otherwise is decoded as what it is. A picture
+  // above kMaxCodecSide a side is refused from its header, before its pixels
+  // are allocated. A previous picture is dropped first.
+  DecodeStatus DecodeFile(const std::filesystem::path& file, int format);
+  DecodeStatus DecodeMemory(const std::uint8_t* data, std::size_t size, int format);
+
+  DecodeStatus Status() const { return status_; }
+  bool HasPicture() const { return status_ == DecodeStatus::kDecoded; }
+  std::int32_t Width() const { return picture_.width; }
+  std::int32_t Height() const { return picture_.height; }
+  // Whether the held picture carries alpha (it is then held at 32 bits).
+  bool HasAlpha() const { return picture_.bitCount == 32; }
+
+  // Copies the held picture out as a BMP memory image: 24 bits when opaque,
+  // 32 with alpha kept. out must be empty on entry.
+  [[nodiscard]] bool EncodeMemory(int format, ByteBlock& out) const;
+
+  // Writes the held picture to file: kFormatJpeg at kJpegQuality (alpha
+  // dropped), kFormatPng keeping alpha. The file is replaced only once the
+  // new one is complete.
+  [[nodiscard]] bool EncodeFile(const std::filesystem::path& file, int format) const;
+
+ private:
+  DecodeStatus DecodeAs(const std::uint8_t* data, std::size_t size, int format);
+
+  TCodecPicture picture_;
+  DecodeStatus status_ = DecodeStatus::kEmpty;
+};
+
+// The format a block's first bytes announce (kFormatPng, kFormatJpeg,
+// kFormatBmp), or 0.
+int SniffFormat(const std::uint8_t* data, std::size_t size);
+
+}  // namespace quorvel

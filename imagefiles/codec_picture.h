@@ -1,0 +1,53 @@
+// The codec layer's held picture and the format workers behind ImageCodec.
+// libpng and libjpeg are seen only by codec_png.cpp and codec_jpeg.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "raster/pixels.h"
+
+namespace quorvel {
+
+using ByteBlock = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
+
+// Largest side the codec layer accepts; the resampler's limit, and it keeps
+// a 32-bit memory image within the BMP's 32-bit file size field.
+inline constexpr std::int32_t kMaxCodecSide = 32767;
+
+enum class DecodeStatus { kEmpty, kDecoded, kUnreadable, kTooLarge };
+
+// The picture kept as the BMP memory image it is handed out as: 54 header
+// bytes, then bottom-up rows padded to 4 bytes, B G R (24) or B G R A (32).
+struct TCodecPicture {
+  ByteBlock image;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::uint16_t bitCount = 0;
+  std::size_t stride = 0;
+
+  // Row r counted from the top of the picture.
+  std::uint8_t* TopRow(std::int32_t r) {
+    return image.data() + 54 + static_cast<std::size_t>(height - 1 - r) * stride;
+  }
+  const std::uint8_t* TopRow(std::int32_t r) const {
+    return image.data() + 54 + static_cast<std::size_t>(height - 1 - r) * stride;
+  }
+};
+
+// Sizes picture for width x height at 24 or 32 bits and writes its headers;
+// false when a side is outside [1, kMaxCodecSide] or memory runs out.
+bool AllocCodecPicture(TCodecPicture& picture, std::int32_t width, std::int32_t height,
+                       std::uint16_t bitCount);
+
+// Allocates a scratch block without exceptions.
+bool TryAllocBytes(ByteBlock& block, std::size_t size);
+
+DecodeStatus DecodePng(const std::uint8_t* data, std::size_t size, TCodecPicture& out);
+DecodeStatus DecodeJpeg(const std::uint8_t* data, std::size_t size, TCodecPicture& out);
+bool EncodePng(const TCodecPicture& picture, std::FILE* file);
+bool EncodeJpeg(const TCodecPicture& picture, std::FILE* file, int quality);
+
+}  // namespace quorvel

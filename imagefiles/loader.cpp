@@ -1,0 +1,92 @@
+#include "imagefiles/loader.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "imagefiles/bmp_reader.h"
+#include "imagefiles/codec.h"
+#include "imagefiles/file_names.h"
+#include "imagefiles/messages.h"
+#include "raster/message_sink.h"
+
+namespace quorvel {
+namespace {
+
+const char* MessageFor(BmpVerdict verdict) {
+  switch (verdict) {
+    case BmpVerdict::kBadBitDepth: return kMsgBadBitDepth;
+    case BmpVerdict::kBadSize: return kMsgBadBmpSize;
+    default: return kMsgUnreadable;
+  }
+}
+
+// The codec hands its picture over as a BMP memory image, read like a file.
+DecodeStatus TakeFromCodec(const ImageCodec& codec, TDecodedPicture& out) {
+  if (!codec.HasPicture()) return codec.Status();
+  ByteBlock image;
+  if (!codec.EncodeMemory(kFormatBmp, image) ||
+      !ReadBmpMemoryImage(image.data(), image.size(), out))
+    return DecodeStatus::kUnreadable;
+  return DecodeStatus::kDecoded;
+}
+
+// Only now, with everything read, does the old picture go.
+void GivePicture(TImagePair& pair, TDecodedPicture& picture) {
+  pair.src = std::move(picture.pixels);
+  pair.width = picture.width;
+  pair.height = picture.height;
+  pair.bitDepth = picture.bitDepth;
+}
+
+}  // namespace
+
+int LoadImageFile(TImagePair& pair, const std::filesystem::path& path) {
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::exists(path, ec)) {
+    ShowMessage(kMsgUnreadable);
+    return 0;
+  }
+  pair.path = path;
+  pair.fileType = ImageFileType(path.native());
+
+  TDecodedPicture picture;
+  if (pair.fileType == kFileTypeBmp) {
+    const BmpVerdict verdict = ReadBmpFile(path, picture);
+    if (verdict != BmpVerdict::kRead) {
+      ShowMessage(MessageFor(verdict));
+      return 0;
+    }
+  } else if (pair.fileType == kFileTypePng || pair.fileType == kFileTypeJpg) {
+    ImageCodec codec;
+    codec.DecodeFile(path, pair.fileType == kFileTypePng ? kFormatPng : kFormatJpeg);
+    const DecodeStatus status = TakeFromCodec(codec, picture);
+    if (status != DecodeStatus::kDecoded) {
+      ShowMessage(status == DecodeStatus::kTooLarge ? kMsgTooLarge : kMsgUnreadable);
+      return 0;
+    }
+  } else {
+    ShowMessage(kMsgUnreadable);
+    return 0;
+  }
+
+  GivePicture(pair, picture);
+  pair.loaded = 1;
+  pair.squareSide = std::max(pair.width, pair.height);
+  DropDerived(pair);
+  ExtractFileTitle(pair.title, path.native());
+  return 1;
+}
+
+int LoadPngResource(int formatCode, const std::uint8_t* data, std::size_t size, TImagePair& pair) {
+  if (!data || size == 0) return 0;
+  if (formatCode != kFileTypePng && formatCode != kFileTypeJpg) return 0;
+  ImageCodec codec;
+  codec.DecodeMemory(data, size, formatCode == kFileTypePng ? kFormatPng : kFormatJpeg);
+  TDecodedPicture picture;
+  if (TakeFromCodec(codec, picture) != DecodeStatus::kDecoded) return 0;
+  GivePicture(pair, picture);
+  pair.loaded = 1;
+  return 1;
+}
+
+}  // namespace quorvel

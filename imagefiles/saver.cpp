@@ -1,0 +1,120 @@
+#include "imagefiles/saver.h"
+
+#include <cstring>
+
+#include "imagefiles/atomic_file.h"
+#include "imagefiles/bmp_layout.h"
+#include "imagefiles/codec.h"
+#include "imagefiles/file_names.h"
+#include "imagefiles/messages.h"
+#include "raster/blend.h"
+#include "raster/message_sink.h"
+
+namespace quorvel {
+namespace {
+
+bool HasResult(const TImagePair& pair) {
+  return pair.width > 0 && pair.height > 0 &&
+         pair.result.size() >= static_cast<std::size_t>(pair.width) * pair.height;
+}
+
+// The 32-bit memory image the codec layer reads: headers, then the pixels
+// in their memory order.
+bool BuildMemoryImage(const Pixel* pixels, std::int32_t height, std::int32_t width,
+                      ByteBlock& image) {
+  if (!pixels || width <= 0 || height <= 0) return false;
+  const std::size_t pixelBytes = static_cast<std::size_t>(width) * height * 4;
+  if (!TryAllocBytes(image, pixelBytes + kBmpHeadersSize)) return false;
+  if (!FillBmpHeaders(image.data(), width, height, 32, pixelBytes)) return false;
+  std::memcpy(image.data() + kBmpHeadersSize, pixels, pixelBytes);
+  return true;
+}
+
+bool WriteThroughCodec(const Pixel* pixels, std::int32_t height,
+                       const std::filesystem::path& path, std::int32_t width, int format) {
+  ByteBlock image;
+  if (!BuildMemoryImage(pixels, height, width, image)) return false;
+  ImageCodec codec;
+  if (codec.DecodeMemory(image.data(), image.size(), kFormatBmp) != DecodeStatus::kDecoded)
+    return false;
+  ByteBlock().swap(image);
+  return codec.EncodeFile(path, format);
+}
+
+bool WriteBmp24Rows(std::FILE* f, const std::uint8_t* rows, std::int32_t height,
+                    std::int32_t width, const std::uint8_t* headers) {
+  static const std::uint8_t kZeros[4] = {0, 0, 0, 0};
+  const std::size_t used = static_cast<std::size_t>(width) * 3;
+  const std::size_t pad = (4 - used % 4) % 4;
+  if (std::fwrite(headers, 1, kBmpHeadersSize, f) != kBmpHeadersSize) return false;
+  for (std::int32_t j = 0; j < height; ++j) {
+    if (std::fwrite(rows + j * used, 1, used, f) != used) return false;
+    if (pad && std::fwrite(kZeros, 1, pad, f) != pad) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void ComposeOverWhite(TImagePair& pair) {
+  AllocBlock(pair.composite, pair.width, pair.height);
+  const std::size_t count = pair.composite.size();
+  for (std::size_t i = 0; i < count; ++i)
+    pair.composite[i] = BlendOver(pair.result[i], PaneBackColor);
+}
+
+int WriteBmp24(const std::uint8_t* rows, std::int32_t height, const std::filesystem::path& path,
+               std::int32_t width) {
+  if (!rows || width <= 0 || height <= 0) return 0;
+  const std::uint64_t imageSize = BmpStride(width, 24) * static_cast<std::uint64_t>(height);
+  std::uint8_t headers[kBmpHeadersSize];
+  if (!FillBmpHeaders(headers, width, height, 24, imageSize)) return 0;
+  return WriteFileAtomically(path, [&](std::FILE* f) {
+           return WriteBmp24Rows(f, rows, height, width, headers);
+         })
+             ? 1
+             : 0;
+}
+
+bool WriteJpeg(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
+               std::int32_t width) {
+  return WriteThroughCodec(pixels, height, path, width, kFormatJpeg);
+}
+
+bool WritePng(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
+              std::int32_t width) {
+  return WriteThroughCodec(pixels, height, path, width, kFormatPng);
+}
+
+int SaveImageFile(TImagePair& pair, std::filesystem::path path) {
+  if (!HasResult(pair)) return 0;
+  int type = ImageFileType(path.native());
+  if (type == kFileTypeNone) {
+    path += ".bmp";
+    type = kFileTypeBmp;
+  }
+  bool written = false;
+  if (type == kFileTypeBmp) {
+    ComposeOverWhite(pair);
+    ByteBlock rows;
+    const std::size_t count = pair.composite.size();
+    if (TryAllocBytes(rows, count * 3)) {
+      const std::uint8_t* c = BytesOf(pair.composite);
+      for (std::size_t i = 0; i < count; ++i, c += 4) std::memcpy(&rows[i * 3], c, 3);
+      written = WriteBmp24(rows.data(), pair.height, path, pair.width) == 1;
+    }
+  } else if (type == kFileTypeJpg) {
+    ComposeOverWhite(pair);
+    written = WriteJpeg(pair.composite.data(), pair.height, path, pair.width);
+  } else {
+    // The outside of the shape stays transparent: no white underneath.
+    written = WritePng(pair.result.data(), pair.height, path, pair.width);
+  }
+  if (!written) {
+    ShowMessage(kMsgSaveFailed);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace quorvel

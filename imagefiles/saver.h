@@ -1,0 +1,35 @@
+// Writing a warp result: BMP and JPEG laid over white, PNG with its alpha.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "raster/image_pair.h"
+#include "raster/pixels.h"
+
+namespace quorvel {
+
+// Writes pair.result to path by its ending: "bmp" (and any unknown ending,
+// which gets ".bmp" appended) a 24-bit BMP, "jpg" a JPEG at quality 90, both
+// of the result laid over white; "png" a PNG of the result with its alpha.
+// Returns 1 when written; 0 without a result, or when writing failed, which
+// shows a message and leaves an existing file as it was.
+int SaveImageFile(TImagePair& pair, std::filesystem::path path);
+
+// pair.composite = every result pixel BlendOver PaneBackColor.
+void ComposeOverWhite(TImagePair& pair);
+
+// Writes a 24-bit BMP of width x height from rows of width * 3 packed
+// bytes, bottom row first. Returns 1, or 0 when the file was not written.
+int WriteBmp24(const std::uint8_t* rows, std::int32_t height, const std::filesystem::path& path,
+               std::int32_t width);
+
+// Writes bottom-up 32-bit pixels as a JPEG at quality 90 (alpha dropped).
+bool WriteJpeg(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
+               std::int32_t width);
+
+// Writes bottom-up 32-bit pixels as an RGBA PNG, alpha kept.
+bool WritePng(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
+              std::int32_t width);
+
+}  // namespace quorvel
