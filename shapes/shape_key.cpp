@@ -3,11 +3,11 @@
 namespace quorvel {
 namespace {
 
-// K[i] = (29 i^2 + 113 i + 71) mod 256.
+// K[i] = ((167 i + 89) mod 256) xor (i^2 mod 251).
 constexpr std::array<std::uint8_t, 256> MakeShapeKey() {
   std::array<std::uint8_t, 256> key{};
   for (std::uint32_t i = 0; i < 256; ++i)
-    key[i] = static_cast<std::uint8_t>((29 * i * i + 113 * i + 71) % 256);
+    key[i] = static_cast<std::uint8_t>(((167 * i + 89) % 256) ^ ((i * i) % 251));
   return key;
 }
 

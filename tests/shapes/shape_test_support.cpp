@@ -1,0 +1,68 @@
+#include "tests/shapes/shape_test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "shapes/shape_file_layout.h"
+#include "shapes/shape_key.h"
+
+namespace quorvel::testing {
+
+TempFolder::TempFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::uint8_t> ShapeBytes(std::int32_t n, std::int32_t p,
+                                     const std::vector<ShapePointD>& outline,
+                                     const std::vector<std::uint8_t>& plain) {
+  std::vector<std::uint8_t> bytes(kShapeHeaderSize + kShapeOutlineRecordSize * outline.size());
+  WriteLeI32(bytes.data() + kShapeOutlineCountOffset, n);
+  WriteLeI32(bytes.data() + kShapePolylineCountOffset, p);
+  for (std::size_t i = 0; i < outline.size(); ++i) {
+    WriteLeF64(bytes.data() + kShapeHeaderSize + 16 * i, outline[i].x);
+    WriteLeF64(bytes.data() + kShapeHeaderSize + 16 * i + 8, outline[i].y);
+  }
+  ScrambleShapeBytes(bytes.data(), bytes.size(), 0);
+  bytes.insert(bytes.end(), plain.begin(), plain.end());
+  return bytes;
+}
+
+void AppendBlock(std::vector<std::uint8_t>& plain, std::int32_t m, float start_x, float start_y,
+                 const std::vector<ShapeDelta>& deltas) {
+  std::vector<std::uint8_t> block(kShapeBlockHeaderSize + kShapeDeltaSize * deltas.size());
+  WriteLeI32(block.data(), m);
+  WriteLeF32(block.data() + 4, start_x);
+  WriteLeF32(block.data() + 8, start_y);
+  for (std::size_t k = 0; k < deltas.size(); ++k) {
+    WriteLeI16(block.data() + 12 + 4 * k, deltas[k].dx);
+    WriteLeI16(block.data() + 14 + 4 * k, deltas[k].dy);
+  }
+  plain.insert(plain.end(), block.begin(), block.end());
+}
+
+void WriteSquareShape(const std::filesystem::path& path) {
+  std::vector<std::uint8_t> plain;
+  AppendBlock(plain, 4, -10.0f, -10.0f, {{0, 0}, {20000, 0}, {0, 20000}, {-20000, 0}});
+  WriteBytes(path, ShapeBytes(4, 1, {{200, 200}, {400, 200}, {400, 400}, {200, 400}}, plain));
+}
+
+}  // namespace quorvel::testing

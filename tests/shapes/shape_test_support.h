@@ -1,0 +1,45 @@
+// Temporary folders and hand-made shape file bytes for the shape tests.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "shapes/shape_writer.h"
+
+namespace quorvel::testing {
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
+
+// Header with the raw counts n and p, then the outline records, both
+// scrambled; then plain as it is.
+std::vector<std::uint8_t> ShapeBytes(std::int32_t n, std::int32_t p,
+                                     const std::vector<ShapePointD>& outline,
+                                     const std::vector<std::uint8_t>& plain);
+
+// Appends one plain polyline block with the raw count m.
+void AppendBlock(std::vector<std::uint8_t>& plain, std::int32_t m, float start_x, float start_y,
+                 const std::vector<ShapeDelta>& deltas);
+
+// A well-formed file with one square loop of side 20 around the origin.
+void WriteSquareShape(const std::filesystem::path& path);
+
+}  // namespace quorvel::testing
