@@ -92,6 +92,18 @@ TEST(BmpLoad, SuiteFilesOfBothDepthsGiveTheSamePicture) {
   EXPECT_EQ(png.src, rgb24.src);
 }
 
+TEST(BmpLoad, FieldsTheReaderIgnoresDoNotMatter) {
+  TImagePair plain;
+  ASSERT_EQ(LoadImageFile(plain, TestData("bmpsuite/g/rgb24.bmp")), 1);
+  for (const char* name : {"derived/bmp/rgb24-compression-unknown.bmp",
+                           "derived/bmp/rgb24-infoheadersize-huge.bmp",
+                           "bmpsuite/q/rgb24prof.bmp"}) {  // profile after the pixels
+    TImagePair pair;
+    ASSERT_EQ(LoadImageFile(pair, TestData(name)), 1) << name;
+    EXPECT_EQ(pair.src, plain.src) << name;
+  }
+}
+
 TEST(BmpLoad, SecondPictureDropsEverythingDerivedFromTheFirst) {
   TImagePair pair = PairWithPicture();
   AllocBlock(pair.result, 17, 16);

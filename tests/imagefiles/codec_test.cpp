@@ -120,7 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values("libjpeg-turbo/monkey12.jpg", "scikit-image/truncated.jpg",
                       "pillow/jpeg/truncated_jpeg.jpg", "derived/jpeg/hopper-trunc-midscan.jpg",
                       "derived/jpeg/hopper-trunc-after-sos.jpg",
-                      "derived/jpeg/hopper-sof-zero-width.jpg"));
+                      "derived/jpeg/hopper-sof-zero-width.jpg",
+                      // All scan data but no EOI: the data ends early, so it is refused too.
+                      "derived/jpeg/hopper-no-eoi.jpg"));
 
 TEST(PngDecode, MissingEndChunkStillGivesThePicture) {
   TImagePair whole, noEnd, danglingEnd, hopper;
@@ -190,6 +192,19 @@ TEST(TooLargePicture, OneAboveTheLimitOnEitherSideIsRefused) {
       EXPECT_EQ(messages.texts, std::vector<std::string>{kMsgTooLarge}) << name << side;
       EXPECT_TRUE(PictureUnchanged(pair));
     }
+  }
+}
+
+TEST(CodecLoad, PicturesWiderThanTheBmpLimitAreAccepted) {
+  TempDir dir;
+  std::vector<Pixel> pixels(6000 * 15, 0xFF336699u);
+  ASSERT_TRUE(WritePng(pixels.data(), 15, dir / "wide.png", 6000));
+  ASSERT_TRUE(WriteJpeg(pixels.data(), 15, dir / "wide.jpg", 6000));
+  for (const char* name : {"wide.png", "wide.jpg"}) {
+    TImagePair pair;
+    ASSERT_EQ(LoadImageFile(pair, dir / name), 1) << name;
+    EXPECT_EQ(pair.width, 6000);
+    EXPECT_EQ(pair.squareSide, 6000);
   }
 }
 
