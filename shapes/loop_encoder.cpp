@@ -47,8 +47,12 @@ std::int32_t LastDeltaAtMost(float previous, double value) {
   return lo;
 }
 
+// Decoded values are floats, so no delta could do better than the float
+// nearest to the target; a step needs splitting only when that float lies
+// beyond what the int16 range decodes to.
 bool Reachable(float previous, double target) {
-  return Decode(previous, kMinDelta) <= target && target <= Decode(previous, kMaxDelta);
+  const auto nearest = static_cast<float>(target);
+  return Decode(previous, kMinDelta) <= nearest && nearest <= Decode(previous, kMaxDelta);
 }
 
 bool UsableCoordinate(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxLoopCoordinate; }

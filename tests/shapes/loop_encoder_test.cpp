@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <random>
 
@@ -75,13 +76,22 @@ TEST(EncodeShapeLoop, LongStepIsSplitOnTheStraightSegment) {
 }
 
 TEST(EncodeShapeLoop, StepAtTheInt16LimitIsNotSplit) {
-  const float a = 10.0f;
-  const float b = DecodeShapeStep(a, 32767);
-  ShapeFileBlock block;
-  ASSERT_TRUE(EncodeShapeLoop(std::vector<ShapePointD>{{a, -a}, {b, -b}}, block));
-  ASSERT_EQ(block.deltas.size(), 2u);
-  EXPECT_EQ(block.deltas[1].dx, 32767);
-  EXPECT_EQ(block.deltas[1].dy, -32767);
+  // As text, -146.623291 lies a hair beyond the float the largest delta
+  // decodes to; that float is still the nearest one, so no split is due.
+  const float ax = -149.9f, ay = 149.9f;
+  const float bx = DecodeShapeStep(ax, 32767), by = DecodeShapeStep(ay, -32768);
+  char text[64];
+  std::snprintf(text, sizeof text, "%.9g %.9g", bx, by);
+  double tx = 0, ty = 0;
+  ASSERT_EQ(std::sscanf(text, "%lf %lf", &tx, &ty), 2);
+  ASSERT_GT(tx, bx);
+  for (const ShapePointD target : {ShapePointD{bx, by}, ShapePointD{tx, ty}}) {
+    ShapeFileBlock block;
+    ASSERT_TRUE(EncodeShapeLoop(std::vector<ShapePointD>{{ax, ay}, target}, block));
+    ASSERT_EQ(block.deltas.size(), 2u);
+    EXPECT_EQ(block.deltas[1].dx, 32767);
+    EXPECT_EQ(block.deltas[1].dy, -32768);
+  }
 }
 
 TEST(EncodeShapeLoop, RefusesUnusableCoordinatesAndLeavesBlock) {

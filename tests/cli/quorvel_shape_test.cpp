@@ -1,0 +1,111 @@
+// The quorvel-shape program as a user runs it: exit statuses, streams, files.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "shapes/shape_writer.h"
+#include "tests/shapes/shape_test_support.h"
+
+namespace quorvel {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+struct RunResult {
+  int status = -1;
+  std::string out;  // standard output
+};
+
+// Runs the tool with args (already quoted), stderr sent to err_file.
+RunResult RunTool(const std::string& args, const std::filesystem::path& err_file) {
+  const std::string command =
+      std::string("'") + QUORVEL_SHAPE_TOOL + "' " + args + " 2>'" + err_file.string() + "'";
+  RunResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) result.out.append(buf, n);
+  const int raw = pclose(pipe);
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return result;
+}
+
+std::string Quoted(const std::filesystem::path& p) {
+  std::string quoted(1, '\'');
+  quoted += p.string();
+  quoted += '\'';
+  return quoted;
+}
+
+std::string ReadText(const std::filesystem::path& p) {
+  const std::vector<std::uint8_t> bytes = ReadBytes(p);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(QuorvelShape, DumpPackDumpThroughFilesIsExact) {
+  TempFolder dir;
+  ShapeFileContents c;
+  c.outline = {{10, 20}, {590.5, 0.3}};
+  c.blocks = {ShapeFileBlock{-149.9f, 149.9f, {{0, 0}, {32767, -32768}, {-17, 3}}},
+              ShapeFileBlock{0.25f, -0.25f, {{5, 5}}}};
+  ASSERT_TRUE(WriteShapeFile(dir / "in.qshp", c));
+
+  const RunResult first = RunTool("dump " + Quoted(dir / "in.qshp"), dir / "err");
+  ASSERT_EQ(first.status, 0) << ReadText(dir / "err");
+  EXPECT_EQ(first.out.rfind("outline 2\n10 20\n590.5 0.300000012\npolylines 2\npolyline 3\n", 0), 0u);
+  WriteBytes(dir / "dump.txt", std::vector<std::uint8_t>(first.out.begin(), first.out.end()));
+
+  const RunResult pack =
+      RunTool("pack " + Quoted(dir / "dump.txt") + " -o " + Quoted(dir / "out.qshp"), dir / "err");
+  ASSERT_EQ(pack.status, 0) << ReadText(dir / "err");
+  EXPECT_TRUE(pack.out.empty());
+  const RunResult second = RunTool("dump " + Quoted(dir / "out.qshp"), dir / "err");
+  ASSERT_EQ(second.status, 0);
+  EXPECT_EQ(second.out, first.out);
+}
+
+TEST(QuorvelShape, ExitStatusesAndStreams) {
+  TempFolder dir;
+  const std::filesystem::path err = dir / "err";
+
+  const RunResult help = RunTool("--help", err);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("quorvel-shape dump FILE.qshp"), std::string::npos);
+  const RunResult version = RunTool("--version", err);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("quorvel-shape ", 0), 0u);
+
+  for (const char* usage : {"", "frobnicate", "dump", "dump a b", "pack x.txt", "pack -o y.qshp",
+                            "pack x.txt -o"}) {
+    const RunResult r = RunTool(usage, err);
+    EXPECT_EQ(r.status, 1) << usage;
+    EXPECT_TRUE(r.out.empty()) << usage;
+    EXPECT_FALSE(ReadText(err).empty()) << usage;
+  }
+
+  WriteBytes(dir / "short.qshp", std::vector<std::uint8_t>(43, 0));
+  const RunResult short_file = RunTool("dump " + Quoted(dir / "short.qshp"), err);
+  EXPECT_EQ(short_file.status, 3);
+  EXPECT_TRUE(short_file.out.empty());
+  EXPECT_NE(ReadText(err).find("shorter than its 44-byte header"), std::string::npos);
+
+  EXPECT_EQ(RunTool("pack " + Quoted(dir / "absent.txt") + " -o " + Quoted(dir / "o.qshp"), err).status, 3);
+  WriteBytes(dir / "bad.txt", {'p', 'o', 'l', 'y', '\n'});
+  EXPECT_EQ(RunTool("pack " + Quoted(dir / "bad.txt") + " -o " + Quoted(dir / "o.qshp"), err).status, 3);
+  EXPECT_FALSE(std::filesystem::exists(dir / "o.qshp"));
+
+  const std::string good = "polylines 1\npolyline 1\n0 0\n";
+  WriteBytes(dir / "good.txt", std::vector<std::uint8_t>(good.begin(), good.end()));
+  EXPECT_EQ(RunTool("pack " + Quoted(dir / "good.txt") + " -o " + Quoted(dir / "no" / "o.qshp"), err).status, 4);
+  EXPECT_EQ(RunTool("pack -o " + Quoted(dir / "o.qshp") + " " + Quoted(dir / "good.txt"), err).status, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir / "o.qshp"));
+}
+
+}  // namespace
+}  // namespace quorvel
