@@ -33,30 +33,6 @@ TEST(NearestShapeDelta, MatchesExhaustiveSearch) {
   }
 }
 
-TEST(NearestShapeDelta, FindsTheExactDeltaOfADecodedStep) {
-  for (const float previous : {-150.0f, -0.3f, 0.0f, 42.123f, 149.99f}) {
-    for (const std::int16_t d : {std::int16_t{-32768}, std::int16_t{-1}, std::int16_t{0},
-                                 std::int16_t{3}, std::int16_t{32767}}) {
-      const float target = DecodeShapeStep(previous, d);
-      EXPECT_EQ(DecodeShapeStep(previous, NearestShapeDelta(previous, target)), target);
-    }
-  }
-}
-
-TEST(EncodeShapeLoop, FirstPointIsExactAndLaterPointsNearest) {
-  const std::vector<ShapePointD> points{{-12.345678, 99.999999}, {-11.0, 100.5}, {-11.00004, 100.50006}};
-  ShapeFileBlock block;
-  ASSERT_TRUE(EncodeShapeLoop(points, block));
-  ASSERT_EQ(block.deltas.size(), 3u);
-  const std::vector<TPointF> decoded = DecodeShapeBlock(block);
-  EXPECT_EQ(decoded[0].x, static_cast<float>(points[0].x));
-  EXPECT_EQ(decoded[0].y, static_cast<float>(points[0].y));
-  for (std::size_t k = 1; k < points.size(); ++k) {
-    EXPECT_EQ(std::fabs(decoded[k].x - points[k].x), BestReachable(decoded[k - 1].x, points[k].x));
-    EXPECT_EQ(std::fabs(decoded[k].y - points[k].y), BestReachable(decoded[k - 1].y, points[k].y));
-  }
-}
-
 TEST(EncodeShapeLoop, LongStepIsSplitOnTheStraightSegment) {
   const std::vector<ShapePointD> points{{-100.0, -50.0}, {100.0, 50.0}, {100.0, 52.0}};
   ShapeFileBlock block;

@@ -159,6 +159,18 @@ TEST(SelectShape, LoadsFromTheExactPathAndFollowsTheRules) {
   EXPECT_EQ(engine.shape_polylines[0].segments.size(), 4u);
 }
 
+TEST(SelectShape, FirstShapeRefusedLeavesNoneSelected) {
+  TempFolder dir;
+  WriteBytes(dir / "a.qshp", std::vector<std::uint8_t>(43, 0));
+  WriteSquareShape(dir / "b.qshp");
+  TWarpEngine engine;
+  ScanShapeFolder(engine, dir.path());
+  ASSERT_EQ(engine.shapes.size(), 2u);
+  EXPECT_EQ(SelectShape(engine, 0), 0);
+  EXPECT_EQ(engine.selected, -1);
+  EXPECT_TRUE(engine.shape_polylines.empty());
+}
+
 TEST(Platform, ShapeFolderLiesBesideTheExecutable) {
   const fs::path folder = ExecutableFolder();
   ASSERT_FALSE(folder.empty());
