@@ -35,6 +35,24 @@ std::int64_t PixelBytesOffered(const TBmpHeader& header, std::int64_t actualSize
   return std::min(promised, actualSize - offset);
 }
 
+// Reads and converts a band of rows at a time: a whole-file buffer would be
+// one more large block to allocate and touch.
+bool Read24BitRows(std::FILE* f, const TBmpHeader& header, std::uint64_t needed, Pixel* out) {
+  const std::size_t stride = static_cast<std::size_t>(BmpStride(header.width, 24));
+  const std::int32_t bandRows = static_cast<std::int32_t>(std::max<std::size_t>(1, (1u << 20) / stride));
+  std::unique_ptr<std::uint8_t[]> band(new (std::nothrow) std::uint8_t[bandRows * stride]);
+  if (!band) return false;
+  for (std::int32_t j = 0; j < header.height; j += bandRows) {
+    const std::int32_t rows = std::min(bandRows, header.height - j);
+    // The last band may lack the pad after the picture's last row.
+    const std::size_t bytes = static_cast<std::size_t>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(rows) * stride, needed - j * stride));
+    if (std::fread(band.get(), 1, bytes, f) != bytes) return false;
+    ConvertBmpRows(band.get(), header.width, rows, 24, out + static_cast<std::size_t>(j) * header.width);
+  }
+  return true;
+}
+
 bool ReadPixelData(std::FILE* f, const TBmpHeader& header, TDecodedPicture& out) {
   if (fseeko(f, 0, SEEK_END) != 0) return false;
   const std::int64_t actualSize = ftello(f);
@@ -49,10 +67,8 @@ bool ReadPixelData(std::FILE* f, const TBmpHeader& header, TDecodedPicture& out)
   if (header.bitCount == 32) {
     // 32-bit rows are the block's own layout: read them in place.
     if (std::fread(picture.pixels.data(), 1, needed, f) != needed) return false;
-  } else {
-    std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[needed]);
-    if (!rows || std::fread(rows.get(), 1, needed, f) != needed) return false;
-    ConvertBmpRows(rows.get(), header.width, header.height, 24, picture.pixels.data());
+  } else if (!Read24BitRows(f, header, needed, picture.pixels.data())) {
+    return false;
   }
   picture.width = header.width;
   picture.height = header.height;

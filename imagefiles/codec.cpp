@@ -128,6 +128,14 @@ bool ImageCodec::EncodeMemory(int format, ByteBlock& out) const {
   return true;
 }
 
+bool ImageCodec::TakeMemoryImage(ByteBlock& out) {
+  if (!HasPicture() || !out.empty()) return false;
+  out = std::move(picture_.image);
+  picture_ = TCodecPicture{};
+  status_ = DecodeStatus::kEmpty;
+  return true;
+}
+
 bool ImageCodec::EncodeFile(const std::filesystem::path& file, int format) const {
   if (!HasPicture()) return false;
   if (format == kFormatJpeg)

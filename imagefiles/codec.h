@@ -41,6 +41,10 @@ class ImageCodec {
   // 32 with alpha kept. out must be empty on entry.
   [[nodiscard]] bool EncodeMemory(int format, ByteBlock& out) const;
 
+  // The same memory image without a copy: the held picture is handed over
+  // and the codec is left empty. For callers done with the codec.
+  [[nodiscard]] bool TakeMemoryImage(ByteBlock& out);
+
   // Writes the held picture to file: kFormatJpeg at kJpegQuality (alpha
   // dropped), kFormatPng keeping alpha. The file is replaced only once the
   // new one is complete.
