@@ -1,7 +1,10 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_pictures.h"
+#include "raster/parallel.h"
 #include "warp/assist.h"
+#include "warp/fast_assist.h"
+#include "warp/fast_mapping.h"
 #include "warp/job.h"
 #include "warp/mapping.h"
 #include "warp/polyline.h"
@@ -9,21 +12,28 @@
 namespace quorvel {
 namespace {
 
+// Second argument: 1 runs the plain single-threaded engine, 0 the fast path.
 void BM_GenerateAssistPolyline_Dis(benchmark::State& state) {
   const int side = static_cast<int>(state.range(0));
+  const bool plain = state.range(1) != 0;
   const PolylineList shape = bench::TenLoops();
   PolylineList guides, assist;
   for (auto _ : state) {
     ScalePolylines(guides, shape, side);
-    GenerateAssistPolyline_Dis(guides, assist);
+    if (plain)
+      GenerateAssistPolyline_Dis(guides, assist);
+    else
+      GenerateAssistPolylineFast(guides, assist);
     benchmark::DoNotOptimize(assist.data());
   }
   state.counters["polylines"] = static_cast<double>(assist.size());
 }
-BENCHMARK(BM_GenerateAssistPolyline_Dis)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GenerateAssistPolyline_Dis)->Args({5000, 1})->Args({5000, 0})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_MapAllPixels(benchmark::State& state) {
   const int side = static_cast<int>(state.range(0));
+  const bool plain = state.range(1) != 0;
   TWarpEngine engine;
   engine.shape_polylines = bench::TenLoops();
   engine.selected = 0;
@@ -34,17 +44,22 @@ void BM_MapAllPixels(benchmark::State& state) {
     state.PauseTiming();
     PrepareWarp(engine, side, square.data());
     state.ResumeTiming();
-    MapAllPixels(engine, engine.job.assist);
+    if (plain)
+      MapAllPixels(engine, engine.job.assist);
+    else
+      MapAllPixelsFast(engine, engine.job.assist);
     benchmark::DoNotOptimize(engine.dest.data());
   }
 }
-BENCHMARK(BM_MapAllPixels)->Arg(100)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MapAllPixels)->ArgsProduct({{100, 1000, 5000}, {1, 0}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The whole Apply with a warm assist cache, as a second Apply would run (its
 // two timing lines go to stderr).
 void BM_RunWarpJobApply(benchmark::State& state) {
   const int side = static_cast<int>(state.range(0));
   TWarpEngine engine;
+  engine.reference = state.range(1) != 0;
+  SetWorkerThreads(engine.reference ? 1 : 0);
   engine.shape_polylines = bench::TenLoops();
   engine.selected = 0;
   TImagePair pair = bench::GradientPicture(side, side);
@@ -53,8 +68,9 @@ void BM_RunWarpJobApply(benchmark::State& state) {
     RunWarpJob(engine, WarpKind::Apply, pair);
     benchmark::DoNotOptimize(pair.result.data());
   }
+  SetWorkerThreads(0);
 }
-BENCHMARK(BM_RunWarpJobApply)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RunWarpJobApply)->Args({5000, 1})->Args({5000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RunWarpJobPreview(benchmark::State& state) {
   TWarpEngine engine;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "warp/fast_assist.h"
 #include "warp/polyline.h"
 
 namespace quorvel {
@@ -63,7 +64,10 @@ void RefreshAssistCache(TWarpEngine& engine, TAssistCache& slot) {
   if (slot.key_side == engine.width && slot.key_shape == engine.selected && slot.key_shape != -1)
     return;
   ScalePolylines(slot.guides, engine.shape_polylines, engine.width);
-  GenerateAssistPolyline_Dis(slot.guides, slot.assist);
+  if (engine.reference)
+    GenerateAssistPolyline_Dis(slot.guides, slot.assist);
+  else
+    GenerateAssistPolylineFast(slot.guides, slot.assist);
   slot.key_side = engine.width;
   slot.key_shape = engine.selected;
 }

@@ -39,6 +39,10 @@ struct TWarpEngine {
   std::int32_t angle = 0;           // whole degrees, 0..360
   std::int32_t direction = 0;       // 1 horizontal, 0 vertical
   std::int32_t feather = 0;         // alpha band width in pixels; 0 = none
+
+  // Runs the plain single-threaded engine, the one the fast paths are
+  // checked against byte for byte, instead of the fast paths.
+  bool reference = false;
 };
 
 }  // namespace quorvel

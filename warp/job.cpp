@@ -6,6 +6,7 @@
 
 #include "raster/blend.h"
 #include "raster/zoom.h"
+#include "warp/fast_mapping.h"
 #include "warp/mapping.h"
 
 namespace quorvel {
@@ -85,7 +86,10 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
   }
   if (slot.guides.empty() || slot.assist.empty()) return false;
 
-  MapAllPixels(engine, slot.assist);
+  if (engine.reference)
+    MapAllPixels(engine, slot.assist);
+  else
+    MapAllPixelsFast(engine, slot.assist);
   if (apply) {
     std::fprintf(stderr, "MapAllPixels time = %d ms.\n", MillisecondsSince(t1));
     ApplyFeather(engine, slot.assist);

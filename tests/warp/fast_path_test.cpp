@@ -1,0 +1,169 @@
+// The fast paths must give the plain engine's bytes exactly.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "raster/parallel.h"
+#include "tests/warp/test_shapes.h"
+#include "warp/assist.h"
+#include "warp/fast_assist.h"
+#include "warp/job.h"
+#include "warp/polyline.h"
+
+namespace quorvel {
+namespace {
+
+using testing::Circle;
+using testing::Loop;
+using testing::NestedCircles;
+
+// A five-pointed star whose loops shrink towards an off-centre point, with
+// start points that drift, so rays cross segment boundaries everywhere.
+PolylineList Stars(int loops) {
+  PolylineList list;
+  for (int l = 0; l < loops; ++l) {
+    const double scale = 1.0 - 0.93 * l / std::max(1, loops - 1);
+    TPolyline p;
+    const int corners = 10;
+    std::vector<TPointF> pts;
+    for (int i = 0; i < corners; ++i) {
+      const double a = 2 * M_PI * i / corners + 0.05 * l;
+      const double radius = (i % 2 ? 60.0 : 149.0) * scale;
+      pts.push_back({static_cast<float>(10 * (1 - scale) + radius * std::cos(a)),
+                     static_cast<float>(-20 * (1 - scale) + radius * std::sin(a))});
+    }
+    for (int i = 0; i < corners; ++i) {
+      const TPointF a = pts[i], b = pts[(i + 1) % corners];
+      p.segments.push_back(TSegment{a.x, a.y, b.x, b.y, 0, 0});
+    }
+    list.push_back(p);
+  }
+  return list;
+}
+
+PolylineList ZeroOuter() {
+  return {Loop({{5, 5}, {5, 5}, {5, 5}}), Circle(80, 30), Circle(10, 12)};
+}
+
+// Loops reaching beyond the frame, one without segments: samples land
+// outside the rasters and must be dropped or clamped alike.
+PolylineList Unruly() {
+  return {Circle(190, 40), TPolyline{}, Circle(150, 7, 0.3), Loop({{0, 0}, {1, 1}})};
+}
+
+TImagePair Picture(int w, int h) {
+  TImagePair pair;
+  pair.width = w;
+  pair.height = h;
+  AllocBlock(pair.src, w, h);
+  for (int row = 0; row < h; ++row)
+    for (int x = 0; x < w; ++x)
+      pair.src[static_cast<std::size_t>(row) * w + x] =
+          static_cast<Pixel>((x * 7 + row * 3) & 0xFF) | static_cast<Pixel>((x * row) & 0xFF) << 8 |
+          static_cast<Pixel>((x ^ row) & 0xFF) << 16 | static_cast<Pixel>(255 - ((x + row) & 0x3F)) << 24;
+  pair.loaded = 1;
+  return pair;
+}
+
+struct Case {
+  int w, h;
+  int direction, angle, feather;
+  WarpKind kind;
+  PolylineList (*shape)();
+  const char* shape_name;
+};
+
+PolylineList One() { return NestedCircles(1); }
+PolylineList Two() { return NestedCircles(2, 48); }
+PolylineList Many() { return Stars(12); }
+PolylineList Rings() { return NestedCircles(9, 300); }
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.w << "x" << c.h << " " << c.shape_name; }
+
+class FastPath : public ::testing::TestWithParam<Case> {};
+
+TEST_P(FastPath, RunWarpJobMatchesThePlainEngineByteForByte) {
+  const Case& c = GetParam();
+  for (int threads : {2, 3}) {
+    SetWorkerThreads(threads);
+    TWarpEngine plain, fast;
+    plain.reference = true;
+    for (TWarpEngine* e : {&plain, &fast}) {
+      e->shape_polylines = c.shape();
+      e->selected = 0;
+      e->direction = c.direction;
+      e->angle = c.angle;
+      e->feather = c.feather;
+    }
+    TImagePair a = Picture(c.w, c.h), b = Picture(c.w, c.h);
+    ::testing::internal::CaptureStderr();
+    const bool made_plain = RunWarpJob(plain, c.kind, a);
+    const bool made_fast = RunWarpJob(fast, c.kind, b);
+    ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(made_plain, made_fast);
+    ASSERT_TRUE(made_fast);
+    EXPECT_TRUE(plain.dest == fast.dest) << "dest, threads " << threads;
+    EXPECT_TRUE(plain.src == fast.src) << "disk picture, threads " << threads;
+    EXPECT_TRUE(a.result == b.result) << "result, threads " << threads;
+    EXPECT_EQ(plain.feather, fast.feather);
+    const TAssistCache& ps = AssistSlot(plain, c.kind);
+    const TAssistCache& fs = AssistSlot(fast, c.kind);
+    ASSERT_EQ(ps.assist.size(), fs.assist.size());
+  }
+  SetWorkerThreads(0);
+}
+
+const Case kCases[] = {
+    {15, 15, 0, 0, 0, WarpKind::Apply, One, "one"},
+    {16, 15, 1, 1, 3, WarpKind::Apply, Two, "two"},
+    {100, 100, 0, 90, 0, WarpKind::Preview, Many, "many"},
+    {99, 60, 1, 359, 3, WarpKind::Apply, Many, "many"},
+    {101, 101, 0, 360, 99, WarpKind::Apply, Rings, "rings"},
+    {64, 200, 0, 0, 0, WarpKind::Apply, ZeroOuter, "zero_outer"},
+    {257, 130, 1, 90, 0, WarpKind::Apply, Unruly, "unruly"},
+    {333, 333, 0, 1, 99, WarpKind::Apply, Many, "many"},
+    {640, 480, 1, 359, 0, WarpKind::Apply, Rings, "rings"},
+    {1001, 700, 0, 360, 3, WarpKind::Apply, Many, "many"},
+    {1500, 1500, 1, 90, 3, WarpKind::Apply, Rings, "rings"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, FastPath, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           const Case& c = info.param;
+                           return std::to_string(c.w) + "x" + std::to_string(c.h) + "_" +
+                                  (c.direction ? "h" : "v") + std::to_string(c.angle) + "_f" +
+                                  std::to_string(c.feather) +
+                                  (c.kind == WarpKind::Apply ? "_apply_" : "_preview_") + c.shape_name;
+                         });
+
+TEST(FastAssist, MatchesThePlainGeneratorOnEveryField) {
+  for (PolylineList (*shape)() : {One, Two, Many, Rings, ZeroOuter, Unruly}) {
+    for (int side : {15, 100, 999, 2000}) {
+      PolylineList g1, g2, plain, fast;
+      ScalePolylines(g1, shape(), side);
+      g2 = g1;
+      GenerateAssistPolyline_Dis(g1, plain);
+      SetWorkerThreads(3);
+      GenerateAssistPolylineFast(g2, fast);
+      SetWorkerThreads(0);
+      ASSERT_EQ(plain.size(), fast.size()) << side;
+      for (std::size_t i = 0; i < plain.size(); ++i) {
+        ASSERT_EQ(plain[i].t, fast[i].t) << i;
+        ASSERT_EQ(plain[i].arc, fast[i].arc) << i;
+        ASSERT_EQ(plain[i].length, fast[i].length) << i;
+        ASSERT_EQ(plain[i].segments.size(), fast[i].segments.size());
+        for (std::size_t k = 0; k < plain[i].segments.size(); ++k) {
+          const TSegment& a = plain[i].segments[k];
+          const TSegment& b = fast[i].segments[k];
+          ASSERT_TRUE(a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2 &&
+                      a.length == b.length && a.cum_length == b.cum_length)
+              << "polyline " << i << " segment " << k << " side " << side;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,69 @@
+// The t values come from a float32 running sum, so they are listed first,
+// one after the other; the polylines for them are independent and are built
+// in contiguous ranges, each guide walked forward from where it last was.
+#include "warp/fast_assist.h"
+
+#include <vector>
+
+#include "raster/parallel.h"
+#include "warp/polyline.h"
+#include "warp/polyline_walk.h"
+
+namespace quorvel {
+namespace {
+
+void AssistAtWalk(const PolylineList& guides, float t, std::vector<std::size_t>& hints, TPolyline& q) {
+  const std::size_t n = guides.size();
+  TPointF previous{0.0f, 0.0f};
+  PointAtLengthWalk(guides[0], static_cast<float>(static_cast<double>(guides[0].length) * t), hints[0],
+                    previous);
+  for (std::size_t i = 1; i < n; ++i) {
+    TPointF point = previous;
+    PointAtLengthWalk(guides[i], static_cast<float>(static_cast<double>(t) * guides[i].length), hints[i],
+                      point);
+    TSegment& seg = q.segments[i - 1];
+    seg.x1 = previous.x;
+    seg.y1 = previous.y;
+    seg.x2 = point.x;
+    seg.y2 = point.y;
+    previous = point;
+  }
+}
+
+}  // namespace
+
+void GenerateAssistPolylineFast(PolylineList& guides, PolylineList& out) {
+  const std::size_t n = guides.size();
+  if (n == 0) return;
+  for (TPolyline& guide : guides) MeasurePolyline(guide);
+
+  const float l0 = guides[0].length;
+  const float step = static_cast<float>(0.5 / l0);
+  std::vector<float> ts;
+  float t = 0.0f;
+  do {
+    ts.push_back(t);
+    t = static_cast<float>(static_cast<double>(t) + step);
+  } while (t <= 1.0f);
+
+  const std::size_t count = ts.size() + 1;  // and the closing one at t = 1
+  out.clear();
+  out.resize(count);
+  ForEachRange(static_cast<std::int64_t>(count),
+               ThreadsFor(static_cast<std::int64_t>(count * n), 1 << 14),
+               [&](std::int64_t begin, std::int64_t end, int) {
+                 std::vector<std::size_t> hints(n, 0);
+                 for (std::int64_t i = begin; i < end; ++i) {
+                   const bool last = static_cast<std::size_t>(i) == ts.size();
+                   const float ti = last ? 1.0f : ts[i];
+                   TPolyline& q = out[i];
+                   q.segments.assign(n, TSegment{});
+                   AssistAtWalk(guides, ti, hints, q);
+                   MeasurePolyline(q);
+                   q.t = ti;
+                   q.arc = last ? l0 : static_cast<float>(static_cast<double>(ti) * l0);
+                 }
+               });
+}
+
+}  // namespace quorvel

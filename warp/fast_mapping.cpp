@@ -1,0 +1,175 @@
+// Threads split the work into contiguous ranges in the plain passes' order.
+// Where two samples can land on one pixel, the later one in that order must
+// win: chords are split only where their destination line changes, and ray
+// ranges write to their own rasters with a written-mask, merged in order.
+#include "warp/fast_mapping.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "raster/parallel.h"
+#include "warp/mapping.h"
+#include "warp/polyline_walk.h"
+#include "warp/sample_kernel.h"
+
+namespace quorvel {
+namespace {
+
+inline float F(double v) { return static_cast<float>(v); }
+
+SampleTarget TargetOf(TWarpEngine& engine, std::uint32_t* dest, std::uint8_t* written) {
+  SampleTarget t;
+  t.src = BytesOf(engine.src);
+  t.dest = dest;
+  t.written = written;
+  t.width = engine.width;
+  t.height = engine.height;
+  t.alpha = engine.bytes_per_pixel == 4;
+  return t;
+}
+
+// One chord of the first pass, with everything that depends only on c.
+struct Chord {
+  float along;   // R + c
+  float r;       // half chord
+  float v;       // squeeze factor
+  std::int32_t line;  // destination column (vertical) or row (horizontal)
+};
+
+std::vector<Chord> Chords(const TWarpEngine& engine) {
+  const float r_centre = WarpCentre(engine);
+  const double centre = r_centre;
+  const float r_squared = F(centre * centre);
+  const std::int32_t last = engine.width - 1;
+  std::vector<Chord> chords;
+  for (float c = -r_centre; c <= r_centre; c = F(static_cast<double>(c) + 0.5)) {
+    const float c_squared = F(static_cast<double>(c) * c);
+    const float r = F(std::sqrt(static_cast<double>(F(static_cast<double>(r_squared) - c_squared))));
+    const float u0 = -r;
+    if (std::fabs(static_cast<double>(u0) - r) < 1e-7) continue;
+    Chord chord;
+    chord.along = F(centre + c);
+    chord.r = r;
+    chord.v = F(2.0 * centre / (static_cast<double>(r) - u0));
+    chord.line = std::min(sample_detail::TruncIndex(static_cast<double>(chord.along) + 0.5), last);
+    chords.push_back(chord);
+  }
+  return chords;
+}
+
+// Range boundaries moved forward to where the destination line changes, so
+// no two ranges write the same pixel.
+std::vector<std::size_t> LineBoundaries(const std::vector<Chord>& chords, int ranges) {
+  std::vector<std::size_t> cut{0};
+  for (int r = 1; r < ranges; ++r) {
+    std::size_t i = std::max(cut.back(), static_cast<std::size_t>(RangeBegin(
+                                             static_cast<std::int64_t>(chords.size()), ranges, r)));
+    while (i > 0 && i < chords.size() && chords[i].line == chords[i - 1].line) ++i;
+    cut.push_back(i);
+  }
+  cut.push_back(chords.size());
+  return cut;
+}
+
+void FillRange(std::uint32_t* pixels, std::size_t count, std::uint32_t value) {
+  ForEachRange(static_cast<std::int64_t>(count), ThreadsFor(static_cast<std::int64_t>(count), 1 << 20),
+               [&](std::int64_t b, std::int64_t e, int) { std::fill(pixels + b, pixels + e, value); });
+}
+
+void MapRayWalk(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
+                float r_centre, float theta) {
+  const TPolyline& p = list[SelectAssistPolyline(list, angle, theta)];
+  const double centre = r_centre;
+  const TPointF end = RayEnd(r_centre, theta);
+  std::size_t hint = p.segments.size();  // distances fall from the far end
+  for (float b = 0.0f; b <= r_centre; b = F(static_cast<double>(b) + 0.5)) {
+    const float e = F(b / centre);
+    const float sx = F(F(static_cast<double>(end.x) * e) + centre);
+    const float sy = F(F(static_cast<double>(end.y) * e) + centre);
+    const float s = F(static_cast<double>(F(1.0 - e)) * p.length);
+    TPointF q;
+    if (PointAtLengthWalk(p, s, hint, q)) SampleInto(target, sx, sy, F(q.x + centre), F(q.y + centre));
+  }
+}
+
+}  // namespace
+
+void SquareToDiskFast(TWarpEngine& engine) {
+  const std::vector<Chord> chords = Chords(engine);
+  const float r_centre = WarpCentre(engine);
+  const double centre = r_centre;
+  const bool vertical = engine.direction == 0;
+  const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
+  const int ranges = ThreadsFor(static_cast<std::int64_t>(chords.size()) * engine.width, 1 << 16);
+  const std::vector<std::size_t> cut = LineBoundaries(chords, ranges);
+  ForEachRange(ranges, ranges, [&](std::int64_t first, std::int64_t, int) {
+    for (std::size_t i = cut[first]; i < cut[first + 1]; ++i) {
+      const Chord& chord = chords[i];
+      for (float u = -chord.r; u <= chord.r; u = F(static_cast<double>(u) + 0.5)) {
+        const float squeezed = F(centre + F(static_cast<double>(chord.v) * u));
+        const float across = F(centre + u);
+        if (vertical)
+          SampleInto(target, chord.along, squeezed, chord.along, across);
+        else
+          SampleInto(target, squeezed, chord.along, across, chord.along);
+      }
+    }
+  });
+  // The disk picture becomes the source; the old source buffer, refilled,
+  // the background destination (the plain pass copies and refills instead).
+  engine.src.swap(engine.dest);
+  FillRange(engine.dest.data(), engine.dest.size(), engine.background);
+}
+
+void SweepRaysFast(TWarpEngine& engine, const PolylineList& list) {
+  if (list.empty()) return;
+  const float r_centre = WarpCentre(engine);
+  const std::vector<float> angles = RayAngles(r_centre);
+  const std::size_t pixels = engine.dest.size();
+  const int ranges = ThreadsFor(static_cast<std::int64_t>(angles.size()) * engine.width, 1 << 18);
+  const std::int32_t angle = engine.angle;
+
+  if (ranges == 1) {
+    const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
+    for (float theta : angles) MapRayWalk(target, list, angle, r_centre, theta);
+    return;
+  }
+  // The last range writes dest in place; earlier ranges write rasters of
+  // their own. Every range marks what it wrote.
+  std::vector<PixelBlock> own(static_cast<std::size_t>(ranges - 1));
+  std::vector<std::vector<std::uint8_t>> written(static_cast<std::size_t>(ranges));
+  ForEachRange(static_cast<std::int64_t>(angles.size()), ranges,
+               [&](std::int64_t begin, std::int64_t end, int r) {
+                 written[r].assign(pixels, 0);
+                 std::uint32_t* dest = engine.dest.data();
+                 if (r < ranges - 1) {
+                   own[r].resize(pixels);
+                   dest = own[r].data();
+                 }
+                 const SampleTarget target = TargetOf(engine, dest, written[r].data());
+                 for (std::int64_t i = begin; i < end; ++i)
+                   MapRayWalk(target, list, angle, r_centre, angles[i]);
+               });
+  // Each pixel takes the value of the last range that wrote it.
+  ForEachRange(static_cast<std::int64_t>(pixels), ranges, [&](std::int64_t b, std::int64_t e, int) {
+    std::uint32_t* dest = engine.dest.data();
+    const std::uint8_t* last = written[ranges - 1].data();
+    for (std::int64_t i = b; i < e; ++i) {
+      if (last[i]) continue;
+      for (int r = ranges - 2; r >= 0; --r) {
+        if (written[r][i]) {
+          dest[i] = own[r][i];
+          break;
+        }
+      }
+    }
+  });
+}
+
+void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list) {
+  SquareToDiskFast(engine);
+  SweepRaysFast(engine, list);
+}
+
+}  // namespace quorvel
