@@ -5,6 +5,7 @@ quorvel_packages=(
   cmake ninja-build g++ pkg-config
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
+  qt6-base-dev libgl-dev
 )
 
 quorvel_install_missing() {

@@ -1,0 +1,15 @@
+#include "app/client_area.h"
+
+#include "app/morvex_dlg.h"
+
+namespace quorvel {
+
+TClientArea::TClientArea(CMorvexDlg& dialog, QWidget* parent) : QWidget(parent), dialog_(dialog) {}
+
+void TClientArea::paintEvent(QPaintEvent* event) { dialog_.PaintClient(event); }
+void TClientArea::resizeEvent(QResizeEvent*) { dialog_.Relayout(); }
+void TClientArea::mousePressEvent(QMouseEvent* event) { dialog_.MousePress(event); }
+void TClientArea::mouseMoveEvent(QMouseEvent* event) { dialog_.MouseMove(event); }
+void TClientArea::mouseReleaseEvent(QMouseEvent* event) { dialog_.MouseRelease(event); }
+
+}  // namespace quorvel

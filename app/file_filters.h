@@ -1,0 +1,35 @@
+// File dialog filters, kept in the "description|patterns|...||" form the
+// commands are written with, and turned into the form Qt's dialogs take.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+inline constexpr char kOpenFilter[] = "BMP PNG JPG (*.bmp, *.png, *.jpg)|*.bmp;*.png;*.jpg||";
+// PNG comes last: it keeps the result's alpha, which the two others drop.
+inline constexpr char kSaveFilterJpgFirst[] = "JPG(*.jpg)|*.jpg|BMP(*.bmp)|*.bmp|PNG(*.png)|*.png||";
+inline constexpr char kSaveFilterBmpFirst[] = "BMP(*.bmp)|*.bmp|JPG(*.jpg)|*.jpg|PNG(*.png)|*.png||";
+
+struct SaveDialogChoice {
+  const char* filter;
+  const char* defaultExtension;
+};
+
+// A picture read from PNG or JPG is offered JPG first, anything else BMP.
+SaveDialogChoice SaveDialogChoiceFor(int fileType);
+
+struct FilterEntry {
+  std::string description;
+  std::vector<std::string> patterns;
+};
+
+// Splits "A|a1;a2|B|b||" into its entries; an entry without patterns is dropped.
+std::vector<FilterEntry> ParseFilterPairs(std::string_view filter);
+
+// "A (a1 a2)": the form QFileDialog reads its patterns from.
+std::string QtNameFilter(const FilterEntry& entry);
+
+}  // namespace quorvel

@@ -1,0 +1,6 @@
+#include "app/morvex_app.h"
+
+int main(int argc, char** argv) {
+  quorvel::CMorvexApp app;
+  return app.InitInstance(argc, argv);
+}

@@ -1,0 +1,229 @@
+#include "app/morvex_dlg.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QFile>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "app/about_dlg.h"
+#include "app/client_area.h"
+#include "app/control_ids.h"
+#include "app/control_tags.h"
+#include "app/dialog_texts.h"
+#include "app/message_box_sink.h"
+#include "app/pane_layout.h"
+#include "app/resources.h"
+#include "app/user_prompts.h"
+#include "shapes/shape_library.h"
+
+namespace quorvel {
+namespace {
+
+constexpr int kRepaintTimer = 1;
+constexpr int kLoadTimer = 3;
+
+QString DefaultShapeFolderPath() {
+  return QCoreApplication::applicationDirPath() + QStringLiteral("/quorvel");
+}
+
+TPixels32Desc StampDesc(TImagePair& logo) {
+  if (logo.src.empty()) return {};
+  return {BytesOf(logo.src), logo.width * 4, logo.width, logo.height};
+}
+
+}  // namespace
+
+CMorvexDlg::CMorvexDlg(const Setup& setup, QWidget* parent)
+    : QDialog(parent),
+      prompts(setup.prompts),
+      shapeFolder(setup.shapeFolder.isEmpty() ? DefaultShapeFolderPath() : setup.shapeFolder) {
+  if (!prompts) {
+    ownPrompts = std::make_unique<QtUserPrompts>();
+    prompts = ownPrompts.get();
+  }
+  messageSink = std::make_unique<MessageBoxSink>(*prompts, this);
+
+  setWindowTitle(QString::fromUtf8(texts::kMainTitle));
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+  setSizeGripEnabled(false);
+  // The template's columns were made for a narrow 8-point dialog font.
+  QFont small = font();
+  small.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), small.family()});
+  small.setPixelSize(11);
+  setFont(small);
+
+  client = new TClientArea(*this, this);
+  auto* frame = new QVBoxLayout(this);
+  frame->setContentsMargins(0, 0, 0, 0);
+  frame->setSpacing(0);
+  frame->addWidget(client);
+  CreateControls();
+  ConnectCommands();
+
+  repaintTimer.setInterval(50);
+  connect(&repaintTimer, &QTimer::timeout, this, [this] { OnTimer(kRepaintTimer); });
+  loadTimer.setSingleShot(true);
+  loadTimer.setInterval(200);
+  connect(&loadTimer, &QTimer::timeout, this, [this] { OnTimer(kLoadTimer); });
+
+  OnInitDialog();
+}
+
+CMorvexDlg::~CMorvexDlg() {
+  repaintTimer.stop();
+  loadTimer.stop();
+  for (TViewPane* pane : {&splashView, &previewView, &dstView, &srcView}) ReleasePane(*pane);
+}
+
+void CMorvexDlg::OnInitDialog() {
+  icon = QIcon(res::ResourcePath(res::kIcon));
+  setWindowIcon(icon);
+  BuildLayout();
+
+  resize(1024, 680);
+  if (const QScreen* where = screen()) move(where->availableGeometry().center() - rect().center());
+
+  CreateMenu();
+  static_cast<QVBoxLayout*>(QDialog::layout())->setMenuBar(menu);
+  InitParameterControls();
+  srcView.fit = dstView.fit = IsChecked(ids::kActualSize) ? 0 : 1;
+  SetUpPicturePanes();
+
+  auto* angle = static_cast<QSlider*>(FindControl(client, ids::kAngleSlider));
+  angle->setRange(0, 360);
+  angle->setValue(0);
+
+  LoadStamps();
+  CreateToolTips();
+  loadTimer.start();
+  repaintTimer.start();
+
+  if (res::LoadPictureResource(res::kSplash, splashPicture)) SetUpSplashPane();
+  FindControl(client, ids::kApply)->setFocus();
+}
+
+void CMorvexDlg::BuildLayout() {
+  layout = BuildLayoutTable(client, [this](std::int32_t id) -> LayoutWindow { return FindControl(client, id); });
+  areas = MakeLayoutAreas(client);
+  Relayout();
+}
+
+QWidget* CMorvexDlg::Client() const { return client; }
+
+LayoutSize CMorvexDlg::ClientSize() const { return {client->width(), client->height()}; }
+
+LayoutRect CMorvexDlg::ItemRect(const LayoutItem& item) const { return quorvel::ItemRect(item, ClientSize()); }
+
+void CMorvexDlg::Relayout() {
+  if (layout.empty()) return;
+  ApplyLayout(layout, ClientSize(), [](LayoutWindow control, const LayoutRect& r) {
+    // Negative sizes of a very small window are passed on; Qt shows nothing.
+    static_cast<QWidget*>(control)->setGeometry(r.left, r.top, r.Width(), r.Height());
+  });
+  drawnRegion &= DrawingAreas();
+  if (!srcView.surfaceReady) return;  // the panes are set up later in OnInitDialog
+
+  const LayoutRect preview = ItemRect(areas.PreviewArea);
+  InitPane(previewView, this, preview.left, preview.top, previewPicture.width, previewPicture.height,
+           &previewPicture, 1);
+  SetUpPicturePanes();
+  if (!pictureShown && splashPicture.loaded) SetUpSplashPane();
+}
+
+void CMorvexDlg::LoadStamps() {
+  res::LoadPictureResource(res::kStampLarge, logoLarge);
+  res::LoadPictureResource(res::kStampSmall, logoSmall);
+  stamps.large = StampDesc(logoLarge);
+  stamps.small = StampDesc(logoSmall);
+}
+
+void CMorvexDlg::OnTimer(int id) {
+  if (id == kRepaintTimer) {
+    client->update();
+  } else if (id == kLoadTimer) {
+    loadTimer.stop();
+    LoadResourcesOnce();
+  }
+}
+
+void CMorvexDlg::LoadResourcesOnce() {
+  if (resourcesLoaded) return;
+  resourcesLoaded = 1;
+  for (int id : {ids::kRedSlider, ids::kGreenSlider, ids::kBlueSlider}) SetControlEnabled(id, false);
+  SetControlVisible(ids::kLoadingText, true);
+  const int buttons[] = {ids::kOpen, ids::kSave, ids::kShapeDropDown, ids::kApply};
+  for (int id : buttons) SetControlEnabled(id, false);
+
+  // The thumbnail surface is prepared here, and the thumbnails built after
+  // the selection, once the shape list exists.
+  ScanShapeFolder(shapeLib, QFile::encodeName(shapeFolder).toStdString());
+  if (!shapeLib.shapes.empty()) SelectShape(shapeLib, 0);
+
+  SetControlVisible(ids::kLoadingText, false);
+  for (int id : buttons) SetControlEnabled(id, true);
+}
+
+void CMorvexDlg::OnApply() {
+  QWidget* wait = FindControl(client, ids::kPleaseWait);
+  wait->show();
+  wait->repaint();
+  if (!mainPicture.src.empty() && RunWarpJob(shapeLib, WarpKind::Apply, mainPicture, &stamps)) {
+    RenderPane(dstView);
+    PresentPane(dstView);
+  }
+  wait->hide();
+}
+
+void CMorvexDlg::OnCommand(int id) {
+  switch (id) {
+    case ids::kApply: OnApply(); break;
+    case ids::kOpen:
+    case ids::kMenuOpen: OpenPicture(); break;
+    case ids::kSave:
+    case ids::kMenuSave: SavePicture(); break;
+    case ids::kMenuExit:
+      // Posted, so that the menu handler returns before the dialog ends.
+      QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+      break;
+    case ids::kMenuAbout: {
+      CAboutDlg about(*prompts, this);
+      about.exec();
+      break;
+    }
+    case ids::kDownload: OpenDownloadPage(*prompts); break;
+    case ids::kShowBoth: SetDisplayMode(kDisplayBoth); break;
+    case ids::kShowSrc: SetDisplayMode(kDisplaySource); break;
+    case ids::kShowDst: SetDisplayMode(kDisplayResult); break;
+    case ids::kActualSize: ToggleActualSize(); break;
+    case ids::kShapeButton:
+    case ids::kPolylineButton: ClearResultArea(); break;
+    case ids::kPictureButton:
+      RenderPane(dstView);
+      PresentPane(dstView);
+      break;
+    default:
+      // The shape list (1011), the direction buttons and the hidden
+      // 1034/1035 have no command here.
+      break;
+  }
+}
+
+void CMorvexDlg::SetControlEnabled(int id, bool enabled) { FindControl(client, id)->setEnabled(enabled); }
+
+void CMorvexDlg::SetControlVisible(int id, bool visible) { FindControl(client, id)->setVisible(visible); }
+
+bool CMorvexDlg::IsChecked(int id) const {
+  return static_cast<const QAbstractButton*>(FindControl(client, id))->isChecked();
+}
+
+std::int32_t CMorvexDlg::ScreenWidth() const { return screen() ? screen()->size().width() : 1024; }
+
+std::int32_t CMorvexDlg::ScreenHeight() const { return screen() ? screen()->size().height() : 768; }
+
+TPaneSurface& CMorvexDlg::BackBuffer() { return backBuffer; }
+
+}  // namespace quorvel

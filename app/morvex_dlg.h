@@ -1,0 +1,136 @@
+// CMorvexDlg: the main dialog. It owns every piece of run-time state: the
+// shape library and warp engine, the three pictures, the four panes, the
+// layout and the stamps. Commands from the menu and every control arrive by
+// numeric id at OnCommand.
+#pragma once
+
+#include <memory>
+
+#include <QDialog>
+#include <QIcon>
+#include <QRegion>
+#include <QString>
+#include <QTimer>
+
+#include "app/layout_table.h"
+#include "raster/image_pair.h"
+#include "raster/view_pane.h"
+#include "warp/engine.h"
+#include "warp/job.h"
+
+class QMenuBar;
+class QPaintEvent;
+class QMouseEvent;
+
+namespace quorvel {
+
+class IUserPrompts;
+class MessageBoxSink;
+class TClientArea;
+
+struct MorvexDlgSetup {
+  IUserPrompts* prompts = nullptr;  // nullptr: the real dialogs and browser
+  QString shapeFolder;              // empty: the "quorvel" folder beside the executable
+};
+
+class CMorvexDlg : public QDialog, private IPaneWindow {
+ public:
+  using Setup = MorvexDlgSetup;
+
+  explicit CMorvexDlg(const Setup& setup = {}, QWidget* parent = nullptr);
+  ~CMorvexDlg() override;
+
+  void OnCommand(int id);
+  // 1: repaint (every 50 ms); 3: the one-time resource load (once, 200 ms in).
+  void OnTimer(int id);
+
+  void OpenPicture();
+  void SavePicture();
+
+  // The client area the layout, the panes and the mouse work in.
+  QWidget* Client() const;
+  LayoutSize ClientSize() const;
+  LayoutRect ItemRect(const LayoutItem& item) const;
+
+  // Run-time state; the shape list reads shapeLib and raises paramsDirty.
+  QIcon icon;
+  TWarpEngine shapeLib;
+  TImagePair mainPicture;
+  TViewPane srcView;
+  TViewPane dstView;
+  TImagePair previewPicture;
+  TViewPane previewView;
+  std::int32_t paramsDirty = 0;
+  TImagePair logoLarge;  // the stamps, 100 x 30 and 15 x 15 with alpha
+  TImagePair logoSmall;
+  QMenuBar* menu = nullptr;
+  std::int32_t displayMode = 2;
+  std::uint32_t backColor = 0xFFFFFF;  // 0x00BBGGRR
+  std::int32_t resourcesLoaded = 0;
+  LayoutTable layout;
+  LayoutAreas areas;
+  TImagePair splashPicture;
+  TViewPane splashView;
+  std::int32_t pictureShown = 0;
+  TPaneSurface backBuffer;
+
+ private:
+  friend class TClientArea;
+
+  // Template, menu and tips.
+  void CreateControls();
+  void CreateHiddenControls();
+  void CreateMenu();
+  void CreateToolTips();
+  void InitParameterControls();
+  void ConnectCommands();
+
+  void OnInitDialog();
+  void BuildLayout();
+  void Relayout();
+  void LoadStamps();
+  void LoadResourcesOnce();
+  void OnApply();
+
+  // Panes and painting.
+  void SetUpPicturePanes();
+  void SetUpSplashPane();
+  void SetDisplayMode(std::int32_t mode);
+  void ToggleActualSize();
+  void ShowPicturePanes();
+  void ClearViewArea();
+  void ClearPreviewArea();
+  void ClearResultArea();
+  void FillWindowRect(const TPaneRect& rect);
+  QRegion DrawingAreas() const;
+  void PaintClient(QPaintEvent* event);
+  void MousePress(QMouseEvent* event);
+  void MouseMove(QMouseEvent* event);
+  void MouseRelease(QMouseEvent* event);
+
+  void SetControlEnabled(int id, bool enabled);
+  void SetControlVisible(int id, bool visible);
+  bool IsChecked(int id) const;
+
+  // IPaneWindow
+  std::int32_t ScreenWidth() const override;
+  std::int32_t ScreenHeight() const override;
+  TPaneSurface& BackBuffer() override;
+  void CopyToWindow(const TPaneRect& rect) override;
+  void CaptureMouse() override {}  // Qt grabs the mouse while a button is held
+  void ReleaseMouse() override {}
+
+  std::unique_ptr<IUserPrompts> ownPrompts;
+  IUserPrompts* prompts = nullptr;
+  std::unique_ptr<MessageBoxSink> messageSink;
+  QString shapeFolder;
+  TClientArea* client = nullptr;
+  TStamps stamps;
+  QTimer repaintTimer;  // timer 1
+  QTimer loadTimer;     // timer 3
+  QRegion drawnRegion;  // what the window shows from the back buffer
+  bool painting = false;
+  bool firstPaintDone = false;
+};
+
+}  // namespace quorvel
