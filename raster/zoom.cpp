@@ -1,8 +1,14 @@
 #include "raster/zoom.h"
 
+#include <smmintrin.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <vector>
 
 #include "raster/fixed_point.h"
+#include "raster/parallel.h"
 
 namespace quorvel {
 namespace {
@@ -60,47 +66,159 @@ Pixel SampleBorder(const TPixels32Desc& src, std::int32_t x16, std::int32_t y16)
                     65536 + (x16 & 65535), 65536 + (y16 & 65535));
 }
 
+// Where the 4 x 4 neighbourhood surely lies inside the source, and the
+// 16.16 walk that reaches every destination pixel.
+struct ZoomGeometry {
+  std::int32_t step_x, step_y, start_x, start_y;
+  std::int32_t top, bottom, left, right;
+};
+
+ZoomGeometry Geometry(const TPixels32Desc& dst, const TPixels32Desc& src) {
+  ZoomGeometry g;
+  g.step_x = (src.width << 16) / dst.width + 1;
+  g.step_y = (src.height << 16) / dst.height + 1;
+  g.start_x = (g.step_x >> 1) - 32768;
+  g.start_y = (g.step_y >> 1) - 32768;
+  g.top = (65536 - g.start_y) / g.step_y + 1;
+  if (g.top >= dst.height) g.top = dst.height;
+  g.left = (65536 - g.start_x) / g.step_x + 1;
+  if (g.left >= dst.width) g.left = dst.width;
+  g.bottom = (((src.height - 3) << 16) - g.start_y) / g.step_y + 1;
+  if (g.bottom < g.top) g.bottom = g.top;
+  g.right = (((src.width - 3) << 16) - g.start_x) / g.step_x + 1;
+  if (g.right < g.left) g.right = g.left;
+  if (g.bottom > dst.height) g.bottom = dst.height;
+  if (g.right > dst.width) g.right = dst.width;
+  return g;
+}
+
+bool Refused(const TPixels32Desc& dst, const TPixels32Desc& src) {
+  return dst.width > kMaxZoomSide || dst.height > kMaxZoomSide || src.width > kMaxZoomSide ||
+         src.height > kMaxZoomSide;
+}
+
+bool Empty(const TPixels32Desc& dst, const TPixels32Desc& src) {
+  return dst.width <= 0 || dst.height <= 0 || src.width <= 0 || src.height <= 0 || !dst.pixels ||
+         !src.pixels;
+}
+
+inline Pixel* RowOf(const TPixels32Desc& dst, std::int32_t y) {
+  return reinterpret_cast<Pixel*>(dst.pixels + y * static_cast<std::ptrdiff_t>(dst.stride));
+}
+
+// Column weights of the inner span as int16 pairs for _mm_madd_epi16:
+// (w0, w1) x 4 and (w2, w3) x 4, with the byte offset of the first tap.
+struct ColumnTaps {
+  __m128i w01;
+  __m128i w23;
+  std::ptrdiff_t offset;
+};
+
+__attribute__((target("sse4.1"))) void InnerSpanSse41(const TPixels32Desc& src, std::int32_t y16,
+                                                      const ColumnTaps* taps, std::int32_t count,
+                                                      Pixel* out) {
+  const std::int32_t iy = y16 >> 16;
+  const std::int32_t v = (y16 >> 8) & 255;
+  const std::int32_t* w = BicubicWeightTable;
+  const __m128i wr[4] = {_mm_set1_epi32(w[256 + v]), _mm_set1_epi32(w[v]),
+                         _mm_set1_epi32(w[256 - v]), _mm_set1_epi32(w[512 - v])};
+  const std::ptrdiff_t stride = src.stride;
+  const std::uint8_t* rows = src.pixels + (iy - 1) * stride;
+  // Pairs each channel of pixels 0 and 1 (and of 2 and 3) side by side.
+  const __m128i pairs = _mm_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+  const __m128i zero = _mm_setzero_si128();
+  for (std::int32_t x = 0; x < count; ++x) {
+    const ColumnTaps& t = taps[x];
+    const std::uint8_t* p = rows + t.offset;
+    __m128i sum = zero;
+    for (int r = 0; r < 4; ++r, p += stride) {
+      const __m128i bytes = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), pairs);
+      const __m128i across = _mm_add_epi32(_mm_madd_epi16(_mm_cvtepu8_epi16(bytes), t.w01),
+                                           _mm_madd_epi16(_mm_unpackhi_epi8(bytes, zero), t.w23));
+      sum = _mm_add_epi32(sum, _mm_mullo_epi32(across, wr[r]));
+    }
+    // sum >> 16 lies in -256..511; saturating to 0..255 is the clamp table.
+    const __m128i shifted = _mm_srai_epi32(sum, 16);
+    out[x] = static_cast<Pixel>(_mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(shifted, zero), zero)));
+  }
+}
+
+bool HasSse41() {
+  static const bool has = __builtin_cpu_supports("sse4.1");
+  return has;
+}
+
+std::atomic<bool> plain_resampler{false};
+
 }  // namespace
 
-bool ZoomBicubic(const TPixels32Desc& dst, const TPixels32Desc& src) {
-  if (dst.width > kMaxZoomSide || dst.height > kMaxZoomSide ||
-      src.width > kMaxZoomSide || src.height > kMaxZoomSide)
-    return false;
-  if (dst.width <= 0 || dst.height <= 0 || src.width <= 0 || src.height <= 0 ||
-      !dst.pixels || !src.pixels)
-    return true;
+void SetZoomReference(bool plain) { plain_resampler.store(plain, std::memory_order_relaxed); }
 
-  const std::int32_t step_x = (src.width << 16) / dst.width + 1;
-  const std::int32_t step_y = (src.height << 16) / dst.height + 1;
-  const std::int32_t start_x = (step_x >> 1) - 32768;
-  const std::int32_t start_y = (step_y >> 1) - 32768;
-
-  // The region whose 4 x 4 neighbourhood surely lies inside the source.
-  std::int32_t top = (65536 - start_y) / step_y + 1;
-  if (top >= dst.height) top = dst.height;
-  std::int32_t left = (65536 - start_x) / step_x + 1;
-  if (left >= dst.width) left = dst.width;
-  std::int32_t bottom = (((src.height - 3) << 16) - start_y) / step_y + 1;
-  if (bottom < top) bottom = top;
-  std::int32_t right = (((src.width - 3) << 16) - start_x) / step_x + 1;
-  if (right < left) right = left;
-  if (bottom > dst.height) bottom = dst.height;
-  if (right > dst.width) right = dst.width;
-
-  const std::ptrdiff_t src_stride = src.stride;
-  std::int32_t y16 = start_y;
-  for (std::int32_t y = 0; y < dst.height; ++y, y16 += step_y) {
-    Pixel* out = reinterpret_cast<Pixel*>(dst.pixels + y * static_cast<std::ptrdiff_t>(dst.stride));
-    std::int32_t x16 = start_x;
-    if (y < top || y >= bottom) {
-      for (std::int32_t x = 0; x < dst.width; ++x, x16 += step_x) out[x] = SampleBorder(src, x16, y16);
+bool ZoomBicubicReference(const TPixels32Desc& dst, const TPixels32Desc& src) {
+  if (Refused(dst, src)) return false;
+  if (Empty(dst, src)) return true;
+  const ZoomGeometry g = Geometry(dst, src);
+  std::int32_t y16 = g.start_y;
+  for (std::int32_t y = 0; y < dst.height; ++y, y16 += g.step_y) {
+    Pixel* out = RowOf(dst, y);
+    std::int32_t x16 = g.start_x;
+    if (y < g.top || y >= g.bottom) {
+      for (std::int32_t x = 0; x < dst.width; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
       continue;
     }
     std::int32_t x = 0;
-    for (; x < left; ++x, x16 += step_x) out[x] = SampleBorder(src, x16, y16);
-    for (; x < right; ++x, x16 += step_x) out[x] = SampleFast(src.pixels, src_stride, x16, y16);
-    for (; x < dst.width; ++x, x16 += step_x) out[x] = SampleBorder(src, x16, y16);
+    for (; x < g.left; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
+    for (; x < g.right; ++x, x16 += g.step_x) out[x] = SampleFast(src.pixels, src.stride, x16, y16);
+    for (; x < dst.width; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
   }
+  return true;
+}
+
+bool ZoomBicubic(const TPixels32Desc& dst, const TPixels32Desc& src) {
+  if (plain_resampler.load(std::memory_order_relaxed)) return ZoomBicubicReference(dst, src);
+  if (Refused(dst, src)) return false;
+  if (Empty(dst, src)) return true;
+  const ZoomGeometry g = Geometry(dst, src);
+
+  const bool simd = HasSse41();
+  std::vector<ColumnTaps> taps;
+  if (simd) {
+    taps.resize(static_cast<std::size_t>(std::max(0, g.right - g.left)));
+    for (std::int32_t x = g.left; x < g.right; ++x) {
+      const std::int32_t x16 = g.start_x + x * g.step_x;
+      const std::int32_t u = (x16 >> 8) & 255;
+      const std::int32_t* w = BicubicWeightTable;
+      const auto w0 = static_cast<std::int16_t>(w[256 + u]), w1 = static_cast<std::int16_t>(w[u]);
+      const auto w2 = static_cast<std::int16_t>(w[256 - u]), w3 = static_cast<std::int16_t>(w[512 - u]);
+      taps[x - g.left] = ColumnTaps{_mm_setr_epi16(w0, w1, w0, w1, w0, w1, w0, w1),
+                                    _mm_setr_epi16(w2, w3, w2, w3, w2, w3, w2, w3),
+                                    static_cast<std::ptrdiff_t>((x16 >> 16) - 1) * 4};
+    }
+  }
+
+  // Rows are independent; threads take contiguous bands of them.
+  const std::int64_t work = static_cast<std::int64_t>(dst.width) * dst.height;
+  ForEachRange(dst.height, ThreadsFor(work, 1 << 16), [&](std::int64_t first, std::int64_t end, int) {
+    for (std::int32_t y = static_cast<std::int32_t>(first); y < end; ++y) {
+      const std::int32_t y16 = g.start_y + y * g.step_y;
+      Pixel* out = RowOf(dst, y);
+      std::int32_t x16 = g.start_x;
+      if (y < g.top || y >= g.bottom) {
+        for (std::int32_t x = 0; x < dst.width; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
+        continue;
+      }
+      std::int32_t x = 0;
+      for (; x < g.left; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
+      if (simd) {
+        InnerSpanSse41(src, y16, taps.data(), g.right - g.left, out + g.left);
+        x = g.right;
+        x16 = g.start_x + x * g.step_x;
+      } else {
+        for (; x < g.right; ++x, x16 += g.step_x) out[x] = SampleFast(src.pixels, src.stride, x16, y16);
+      }
+      for (; x < dst.width; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
+    }
+  });
   return true;
 }
 

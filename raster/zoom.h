@@ -12,8 +12,15 @@ inline constexpr std::int32_t kMaxZoomSide = 32767;
 
 // Resamples src into dst (both described blocks, any stride). Returns false
 // and writes nothing for a side above kMaxZoomSide; does nothing (true) when
-// either block is empty.
+// either block is empty. Uses every worker thread and SIMD where the CPU has
+// it; the bytes are always those of ZoomBicubicReference.
 bool ZoomBicubic(const TPixels32Desc& dst, const TPixels32Desc& src);
+
+// The plain single-threaded resampler the fast one is checked against.
+bool ZoomBicubicReference(const TPixels32Desc& dst, const TPixels32Desc& src);
+
+// Makes ZoomBicubic (and so ZoomPixels) run the plain resampler, process-wide.
+void SetZoomReference(bool plain);
 
 // Resizes a packed block into another packed block of dst_w * dst_h pixels.
 // Works through temporaries, so src and dst may be the same memory.

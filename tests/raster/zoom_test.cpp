@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "raster/fixed_point.h"
+#include "raster/parallel.h"
 #include "raster/pixels.h"
 #include "raster/zoom.h"
 
@@ -143,6 +144,32 @@ TEST(ZoomBicubic, HonoursStridesWiderThanTheRow) {
   EXPECT_EQ(out[1], block[1]);
   EXPECT_EQ(out[2], block[3]);
   EXPECT_EQ(out[3], block[4]);
+}
+
+// The fast resampler (threads, SIMD inner span) against the plain one, on
+// enlargements, reductions and odd sizes, with random bytes and alpha.
+TEST(ZoomBicubic, FastPathMatchesThePlainResamplerByteForByte) {
+  const std::pair<int, int> sizes[] = {{1, 1},   {2, 3},    {4, 4},    {5, 17},    {15, 15},  {64, 48},
+                                       {99, 100}, {257, 31}, {300, 299}, {640, 480}, {1023, 7}};
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  for (auto [sw, sh] : sizes) {
+    std::vector<Pixel> src(static_cast<std::size_t>(sw) * sh);
+    for (Pixel& p : src) p = next();
+    for (auto [dw, dh] : sizes) {
+      std::vector<Pixel> plain(static_cast<std::size_t>(dw) * dh), fast(plain.size());
+      TPixels32Desc from{reinterpret_cast<std::uint8_t*>(src.data()), sw * 4, sw, sh};
+      TPixels32Desc a{reinterpret_cast<std::uint8_t*>(plain.data()), dw * 4, dw, dh};
+      TPixels32Desc b{reinterpret_cast<std::uint8_t*>(fast.data()), dw * 4, dw, dh};
+      ASSERT_TRUE(ZoomBicubicReference(a, from));
+      for (int threads : {1, 3}) {
+        SetWorkerThreads(threads);
+        ASSERT_TRUE(ZoomBicubic(b, from));
+        ASSERT_EQ(plain, fast) << sw << "x" << sh << " -> " << dw << "x" << dh << ", " << threads;
+      }
+      SetWorkerThreads(0);
+    }
+  }
 }
 
 }  // namespace
