@@ -1,0 +1,179 @@
+#include "cli/warp_run.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+#include "cli/exit_status.h"
+#include "imagefiles/file_names.h"
+#include "imagefiles/loader.h"
+#include "imagefiles/saver.h"
+#include "raster/parallel.h"
+#include "raster/previews.h"
+#include "shapes/platform.h"
+#include "shapes/shape_library.h"
+#include "shapes/shape_reader.h"
+#include "warp/job.h"
+
+namespace quorvel {
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool AllDigits(const std::string& s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+int FindShape(const TWarpEngine& engine, const std::string& wanted) {
+  if (AllDigits(wanted) && wanted.size() < 10) {
+    const int index = std::stoi(wanted);
+    return index < static_cast<int>(engine.shapes.size()) ? index : -1;
+  }
+  for (std::size_t i = 0; i < engine.shapes.size(); ++i)
+    if (engine.shapes[i].name == wanted) return static_cast<int>(i);
+  for (std::size_t i = 0; i < engine.shapes.size(); ++i)
+    if (Lower(engine.shapes[i].name) == Lower(wanted)) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace
+
+int LoadWarpShape(TWarpEngine& engine, const WarpOptions& options) {
+  const std::filesystem::path given(options.shape);
+  std::error_code ec;
+  if (EndsWithNoCase(options.shape, ".qshp") || std::filesystem::is_regular_file(given, ec)) {
+    if (!LoadShapePolylines(given, engine.shape_polylines)) {
+      std::fprintf(stderr, "quorvel-cli: %s: not a usable shape file\n", options.shape.c_str());
+      return kExitShapeUnusable;
+    }
+    engine.selected = 0;  // keys the assist cache for every picture of a batch
+    return kExitSuccess;
+  }
+  const std::filesystem::path folder =
+      options.shape_folder.empty() ? DefaultShapeFolder() : std::filesystem::path(options.shape_folder);
+  ScanShapeFolder(engine, folder);
+  const int index = FindShape(engine, options.shape);
+  if (index < 0) {
+    std::fprintf(stderr, "quorvel-cli: no shape \"%s\" in %s\n", options.shape.c_str(),
+                 folder.string().c_str());
+    return kExitShapeUnusable;
+  }
+  SelectShape(engine, index);
+  if (engine.selected != index) {
+    std::fprintf(stderr, "quorvel-cli: %s: not a usable shape file\n",
+                 engine.shapes[index].path.string().c_str());
+    return kExitShapeUnusable;
+  }
+  return kExitSuccess;
+}
+
+int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::filesystem::path& input,
+                const std::filesystem::path& output) {
+  engine.angle = options.angle;
+  engine.direction = options.direction;
+  engine.feather = options.feather;
+  engine.reference = options.reference;
+
+  TImagePair main;
+  if (!LoadImageFile(main, input)) return kExitPictureRefused;
+  TImagePair small;
+  TImagePair* warped = &main;
+  if (options.preview) {
+    if (!MakeSmallSource(small, main)) return kExitPictureRefused;
+    warped = &small;
+  }
+  const WarpKind kind = options.preview ? WarpKind::Preview : WarpKind::Apply;
+  if (!RunWarpJob(engine, kind, *warped, nullptr)) {
+    std::fprintf(stderr, "quorvel-cli: the shape has no loops to warp into\n");
+    return kExitShapeUnusable;
+  }
+  if (!SaveImageFile(*warped, output)) return kExitOutputNotWritten;
+  return kExitSuccess;
+}
+
+std::filesystem::path BatchOutputPath(const std::filesystem::path& folder,
+                                      const std::filesystem::path& input, const std::string& ext) {
+  std::string ending = Lower(ext);
+  if (ending.empty()) {
+    ending = Lower(input.extension().string());
+    if (!ending.empty()) ending.erase(0, 1);
+    if (ending == "jpeg") ending = "jpg";
+    if (ending != "bmp" && ending != "jpg" && ending != "png") ending = "png";
+  }
+  return folder / (input.stem().string() + "." + ending);
+}
+
+int WarpBatch(const TWarpEngine& prepared, const WarpOptions& options) {
+  const std::filesystem::path folder(options.output);
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!std::filesystem::is_directory(folder, ec)) {
+    std::fprintf(stderr, "quorvel-cli: %s: cannot make the output folder\n", folder.string().c_str());
+    return kExitOutputNotWritten;
+  }
+  const std::size_t count = options.inputs.size();
+  const int jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(options.jobs), count));
+  // The cores are shared between the pictures warped at once.
+  const int cores = options.threads > 0 ? options.threads : WorkerThreads();
+  SetWorkerThreads(std::max(1, cores / jobs));
+
+  const bool terminal = isatty(STDERR_FILENO) != 0;
+  std::vector<int> status(count, kExitSuccess);
+  std::atomic<std::size_t> next{0};
+  std::mutex progress;
+  std::size_t finished = 0;
+
+  auto worker = [&] {
+    TWarpEngine engine;
+    engine.shape_polylines = prepared.shape_polylines;
+    engine.selected = prepared.selected;
+    for (std::size_t i = next++; i < count; i = next++) {
+      const std::filesystem::path input(options.inputs[i]);
+      const std::filesystem::path output = BatchOutputPath(folder, input, options.ext);
+      status[i] = WarpPicture(engine, options, input, output);
+      std::lock_guard<std::mutex> lock(progress);
+      ++finished;
+      if (terminal) std::fputs("\r\033[K", stderr);
+      if (status[i] == kExitSuccess)
+        std::fprintf(stderr, "[%zu/%zu] %s -> %s\n", finished, count, input.string().c_str(),
+                     output.string().c_str());
+      else
+        std::fprintf(stderr, "[%zu/%zu] %s: not warped\n", finished, count, input.string().c_str());
+      if (terminal) {
+        const int width = 30;
+        const int done = static_cast<int>(finished * width / count);
+        std::fprintf(stderr, "[%.*s%*s] %zu/%zu", done, "##############################", width - done, "",
+                     finished, count);
+        std::fflush(stderr);
+      }
+    }
+  };
+  std::vector<std::jthread> pool;
+  for (int j = 1; j < jobs; ++j) pool.emplace_back(worker);
+  worker();
+  pool.clear();
+  if (terminal) std::fputs("\r\033[K", stderr);
+
+  int first_failure = kExitSuccess;
+  std::size_t failures = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (status[i] == kExitSuccess) continue;
+    if (failures++ == 0) {
+      first_failure = status[i];
+      std::fprintf(stderr, "quorvel-cli: pictures not warped:\n");
+    }
+    std::fprintf(stderr, "  %s\n", options.inputs[i].c_str());
+  }
+  if (failures) std::fprintf(stderr, "quorvel-cli: %zu of %zu pictures not warped\n", failures, count);
+  return first_failure;
+}
+
+}  // namespace quorvel

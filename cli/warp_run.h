@@ -1,0 +1,32 @@
+// What quorvel-cli warp does: the window's own core calls, without a window.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/warp_options.h"
+#include "warp/engine.h"
+
+namespace quorvel {
+
+// Loads the shape into engine: a .qshp path directly, otherwise a name or an
+// index in the shape folder. Returns an exit status (0 when loaded).
+int LoadWarpShape(TWarpEngine& engine, const WarpOptions& options);
+
+// load -> (preview: small copy) -> RunWarpJob -> SaveImageFile, with the
+// engine's current shape and options. Returns an exit status.
+int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::filesystem::path& input,
+                const std::filesystem::path& output);
+
+// Where a picture of a batch is written: the input's stem in folder, with
+// the ending asked for or else the input's own (jpeg -> jpg; unknown -> png).
+std::filesystem::path BatchOutputPath(const std::filesystem::path& folder,
+                                      const std::filesystem::path& input, const std::string& ext);
+
+// Every input into the output folder, `jobs` at a time, going on past
+// refused pictures. Progress goes to stderr. Returns 0, or the status of the
+// first picture that failed.
+int WarpBatch(const TWarpEngine& prepared, const WarpOptions& options);
+
+}  // namespace quorvel

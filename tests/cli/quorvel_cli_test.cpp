@@ -1,0 +1,180 @@
+// quorvel-cli as a user runs it, against the same job run in-process.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "cli/exit_status.h"
+#include "cli/warp_options.h"
+#include "cli/warp_run.h"
+#include "imagefiles/loader.h"
+#include "imagefiles/saver.h"
+#include "shapes/loop_encoder.h"
+#include "shapes/shape_reader.h"
+#include "shapes/shape_writer.h"
+#include "tests/shapes/shape_test_support.h"
+#include "warp/job.h"
+
+namespace quorvel {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+
+int RunCli(const std::string& args, const std::filesystem::path& err) {
+  const std::string command = std::string("'") + QUORVEL_CLI + "' " + args + " >/dev/null 2>'" + err.string() + "'";
+  const int raw = std::system(command.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+std::string Text(const std::filesystem::path& p) {
+  const auto bytes = ReadBytes(p);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// Five nested circles, packed as the shape tools pack them.
+void WriteCircleShape(const std::filesystem::path& path) {
+  ShapeFileContents contents;
+  for (int loop = 0; loop < 5; ++loop) {
+    const double radius = 145.0 - 35.0 * loop;
+    std::vector<ShapePointD> points;
+    for (int i = 0; i < 90; ++i)
+      points.push_back({radius * std::cos(2 * M_PI * i / 90), radius * std::sin(2 * M_PI * i / 90)});
+    ShapeFileBlock block;
+    ASSERT_TRUE(EncodeShapeLoop(points, block));
+    contents.blocks.push_back(block);
+    if (loop == 0)
+      for (const ShapePointD& p : points) contents.outline.push_back({p.x * 2 + 300, p.y * 2 + 300});
+  }
+  ASSERT_TRUE(WriteShapeFile(path, contents));
+}
+
+// A picture file of w x h with a colour gradient, written as a BMP.
+void WritePicture(const std::filesystem::path& path, int w, int h) {
+  TImagePair pair;
+  pair.width = w;
+  pair.height = h;
+  AllocBlock(pair.result, w, h);
+  for (int row = 0; row < h; ++row)
+    for (int x = 0; x < w; ++x)
+      pair.result[row * w + x] = 0xFF000000u | static_cast<Pixel>(x * 255 / w) << 16 |
+                                 static_cast<Pixel>(row * 255 / h) << 8 | static_cast<Pixel>((x * row) & 0xFF);
+  ASSERT_EQ(SaveImageFile(pair, path), 1);
+}
+
+TEST(QuorvelCli, WarpWritesTheBytesOfTheSameJobInProcess) {
+  TempFolder dir;
+  WriteCircleShape(dir / "circle.qshp");
+  WritePicture(dir / "in.bmp", 90, 70);
+  for (const char* ending : {"bmp", "png", "jpg"}) {
+    const std::string out = std::string("out.") + ending;
+    ASSERT_EQ(RunCli("warp '" + (dir / "in.bmp").string() + "' -s '" + (dir / "circle.qshp").string() +
+                      "' -o '" + (dir / out).string() + "' --angle 45 --direction horizontal --feather 3",
+                  dir / "err"),
+              kExitSuccess)
+        << Text(dir / "err");
+
+    TWarpEngine engine;
+    ASSERT_TRUE(LoadShapePolylines(dir / "circle.qshp", engine.shape_polylines));
+    engine.selected = 0;
+    engine.angle = 45;
+    engine.direction = 1;
+    engine.feather = 3;
+    TImagePair pair;
+    ASSERT_EQ(LoadImageFile(pair, dir / "in.bmp"), 1);
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(RunWarpJob(engine, WarpKind::Apply, pair));
+    ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(SaveImageFile(pair, dir / (std::string("inproc.") + ending)), 1);
+    EXPECT_EQ(ReadBytes(dir / out), ReadBytes(dir / (std::string("inproc.") + ending))) << ending;
+  }
+}
+
+TEST(QuorvelCli, PreviewAndReferenceAndThreadsAgree) {
+  TempFolder dir;
+  WriteCircleShape(dir / "circle.qshp");
+  WritePicture(dir / "in.bmp", 130, 150);
+  const std::string common = "warp '" + (dir / "in.bmp").string() + "' -s '" + (dir / "circle.qshp").string() + "'";
+  ASSERT_EQ(RunCli(common + " -o '" + (dir / "fast.bmp").string() + "'", dir / "err"), 0) << Text(dir / "err");
+  ASSERT_EQ(RunCli(common + " --reference -o '" + (dir / "plain.bmp").string() + "'", dir / "err"), 0);
+  ASSERT_EQ(RunCli(common + " --threads 3 -o '" + (dir / "three.bmp").string() + "'", dir / "err"), 0);
+  EXPECT_EQ(ReadBytes(dir / "fast.bmp"), ReadBytes(dir / "plain.bmp"));
+  EXPECT_EQ(ReadBytes(dir / "fast.bmp"), ReadBytes(dir / "three.bmp"));
+  ASSERT_EQ(RunCli(common + " --preview -o '" + (dir / "small.bmp").string() + "'", dir / "err"), 0);
+  TImagePair small;
+  ASSERT_EQ(LoadImageFile(small, dir / "small.bmp"), 1);
+  EXPECT_EQ(small.width, 100);  // each side by its own ratio
+  EXPECT_EQ(small.height, 100);
+}
+
+TEST(QuorvelCli, BatchGoesOnPastARefusedPictureAndReportsIt) {
+  TempFolder dir;
+  WriteCircleShape(dir / "circle.qshp");
+  WritePicture(dir / "a.bmp", 40, 30);
+  WritePicture(dir / "c.bmp", 30, 40);
+  testing::WriteBytes(dir / "b.bmp", {'B', 'M', 1, 2, 3});
+  const int status = RunCli("warp '" + (dir / "a.bmp").string() + "' '" + (dir / "b.bmp").string() + "' '" +
+                             (dir / "c.bmp").string() + "' -s '" + (dir / "circle.qshp").string() +
+                             "' -o '" + (dir / "out").string() + "' --jobs 2 --ext png",
+                         dir / "err");
+  EXPECT_EQ(status, kExitPictureRefused);
+  EXPECT_TRUE(std::filesystem::exists(dir / "out" / "a.png"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "out" / "c.png"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "out" / "b.png"));
+  const std::string err = Text(dir / "err");
+  EXPECT_NE(err.find("1 of 3 pictures not warped"), std::string::npos) << err;
+  EXPECT_NE(err.find("无法读取图片文件"), std::string::npos) << err;
+}
+
+TEST(QuorvelCli, ShapesByNameOrIndexFromTheShapeFolder) {
+  TempFolder dir;
+  std::filesystem::create_directories(dir / "shapes");
+  WriteCircleShape(dir / "shapes" / "round.qshp");
+  testing::WriteSquareShape(dir / "shapes" / "Box.qshp");
+  WritePicture(dir / "in.bmp", 40, 40);
+  const std::string folder = " --shapes '" + (dir / "shapes").string() + "'";
+  ASSERT_EQ(RunCli("shapes" + folder, dir / "err"), 0);
+  const std::string in = "warp '" + (dir / "in.bmp").string() + "'";
+  EXPECT_EQ(RunCli(in + " -s round -o '" + (dir / "1.bmp").string() + "'" + folder, dir / "err"), 0);
+  EXPECT_EQ(RunCli(in + " -s box -o '" + (dir / "2.bmp").string() + "'" + folder, dir / "err"), 0);
+  EXPECT_EQ(RunCli(in + " -s 1 -o '" + (dir / "3.bmp").string() + "'" + folder, dir / "err"), 0);
+  EXPECT_EQ(ReadBytes(dir / "1.bmp"), ReadBytes(dir / "3.bmp"));  // sorted: Box, round
+  EXPECT_EQ(RunCli(in + " -s nothing -o '" + (dir / "4.bmp").string() + "'" + folder, dir / "err"),
+            kExitShapeUnusable);
+  EXPECT_EQ(RunCli(in + " -s '" + (dir / "missing.qshp").string() + "' -o x.bmp", dir / "err"), kExitShapeUnusable);
+}
+
+TEST(QuorvelCli, StatusesForUsageRefusedPictureAndUnwritableOutput) {
+  TempFolder dir;
+  WriteCircleShape(dir / "circle.qshp");
+  WritePicture(dir / "in.bmp", 40, 40);
+  const std::string shape = " -s '" + (dir / "circle.qshp").string() + "'";
+  EXPECT_EQ(RunCli("", dir / "err"), kExitUsage);
+  EXPECT_EQ(RunCli("warp", dir / "err"), kExitUsage);
+  EXPECT_EQ(RunCli("warp x.bmp -o y.bmp", dir / "err"), kExitUsage);
+  EXPECT_EQ(RunCli("warp x.bmp" + shape + " -o y.bmp --angle 361", dir / "err"), kExitUsage);
+  EXPECT_EQ(RunCli("warp x.bmp" + shape + " -o y.bmp --direction diagonal", dir / "err"), kExitUsage);
+  EXPECT_EQ(RunCli("--help", dir / "err"), kExitSuccess);
+  EXPECT_EQ(RunCli("--version", dir / "err"), kExitSuccess);
+  EXPECT_EQ(RunCli("warp '" + (dir / "none.bmp").string() + "'" + shape + " -o '" + (dir / "o.bmp").string() + "'",
+                dir / "err"),
+            kExitPictureRefused);
+  EXPECT_EQ(RunCli("warp '" + (dir / "in.bmp").string() + "'" + shape + " -o '" +
+                    (dir / "no" / "such" / "folder.bmp").string() + "'",
+                dir / "err"),
+            kExitOutputNotWritten);
+  EXPECT_NE(Text(dir / "err").find("保存图片失败"), std::string::npos);
+}
+
+TEST(WarpOptions, BatchOutputNamesFollowTheInputUnlessAsked) {
+  EXPECT_EQ(BatchOutputPath("o", "x/a.JPEG", ""), std::filesystem::path("o/a.jpg"));
+  EXPECT_EQ(BatchOutputPath("o", "a.bmp", ""), std::filesystem::path("o/a.bmp"));
+  EXPECT_EQ(BatchOutputPath("o", "a.gif", ""), std::filesystem::path("o/a.png"));
+  EXPECT_EQ(BatchOutputPath("o", "a.bmp", "PNG"), std::filesystem::path("o/a.png"));
+}
+
+}  // namespace
+}  // namespace quorvel
