@@ -29,7 +29,8 @@ std::vector<FilterEntry> ParseFilterPairs(std::string_view filter) {
   std::vector<FilterEntry> entries;
   const std::vector<std::string> fields = Split(filter, '|');
   for (std::size_t i = 0; i + 1 < fields.size(); i += 2) {
-    if (fields[i].empty() && fields[i + 1].empty()) break;  // the closing "||"
+    // An empty field is the closing "||"; anything after it is not read.
+    if (fields[i].empty() || fields[i + 1].empty()) break;
     FilterEntry entry{fields[i], {}};
     for (std::string& pattern : Split(fields[i + 1], ';'))
       if (!pattern.empty()) entry.patterns.push_back(std::move(pattern));

@@ -26,7 +26,7 @@ struct FilterEntry {
   std::vector<std::string> patterns;
 };
 
-// Splits "A|a1;a2|B|b||" into its entries; an entry without patterns is dropped.
+// Splits "A|a1;a2|B|b||" into its entries, up to the first empty field.
 std::vector<FilterEntry> ParseFilterPairs(std::string_view filter);
 
 // "A (a1 a2)": the form QFileDialog reads its patterns from.

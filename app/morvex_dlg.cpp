@@ -1,6 +1,8 @@
 #include "app/morvex_dlg.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QPointer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMenuBar>
@@ -63,6 +65,8 @@ CMorvexDlg::CMorvexDlg(const Setup& setup, QWidget* parent)
   frame->addWidget(client);
   CreateControls();
   ConnectCommands();
+  paneLayer = new TPaneLayer(*this, client);
+  paneLayer->raise();
 
   repaintTimer.setInterval(50);
   connect(&repaintTimer, &QTimer::timeout, this, [this] { OnTimer(kRepaintTimer); });
@@ -124,6 +128,7 @@ void CMorvexDlg::Relayout() {
     // Negative sizes of a very small window are passed on; Qt shows nothing.
     static_cast<QWidget*>(control)->setGeometry(r.left, r.top, r.Width(), r.Height());
   });
+  paneLayer->setGeometry(0, 0, client->width(), client->height());
   drawnRegion &= DrawingAreas();
   if (!srcView.surfaceReady) return;  // the panes are set up later in OnInitDialog
 
@@ -143,7 +148,7 @@ void CMorvexDlg::LoadStamps() {
 
 void CMorvexDlg::OnTimer(int id) {
   if (id == kRepaintTimer) {
-    client->update();
+    paneLayer->update();
   } else if (id == kLoadTimer) {
     loadTimer.stop();
     LoadResourcesOnce();
@@ -153,6 +158,9 @@ void CMorvexDlg::OnTimer(int id) {
 void CMorvexDlg::LoadResourcesOnce() {
   if (resourcesLoaded) return;
   resourcesLoaded = 1;
+  // Disabling the focused button would hand the focus, and with it Enter,
+  // to another button; it comes back when the load ends.
+  QPointer<QWidget> focused = QApplication::focusWidget();
   for (int id : {ids::kRedSlider, ids::kGreenSlider, ids::kBlueSlider}) SetControlEnabled(id, false);
   SetControlVisible(ids::kLoadingText, true);
   const int buttons[] = {ids::kOpen, ids::kSave, ids::kShapeDropDown, ids::kApply};
@@ -165,6 +173,7 @@ void CMorvexDlg::LoadResourcesOnce() {
 
   SetControlVisible(ids::kLoadingText, false);
   for (int id : buttons) SetControlEnabled(id, true);
+  if (focused && focused->isEnabled()) focused->setFocus();
 }
 
 void CMorvexDlg::OnApply() {

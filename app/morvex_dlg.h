@@ -27,6 +27,7 @@ namespace quorvel {
 class IUserPrompts;
 class MessageBoxSink;
 class TClientArea;
+class TPaneLayer;
 
 struct MorvexDlgSetup {
   IUserPrompts* prompts = nullptr;  // nullptr: the real dialogs and browser
@@ -76,6 +77,7 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
 
  private:
   friend class TClientArea;
+  friend class TPaneLayer;
 
   // Template, menu and tips.
   void CreateControls();
@@ -125,6 +127,7 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   std::unique_ptr<MessageBoxSink> messageSink;
   QString shapeFolder;
   TClientArea* client = nullptr;
+  TPaneLayer* paneLayer = nullptr;
   TStamps stamps;
   QTimer repaintTimer;  // timer 1
   QTimer loadTimer;     // timer 3

@@ -115,7 +115,7 @@ void CMorvexDlg::CopyToWindow(const TPaneRect& rect) {
   const QRect r(rect.x, rect.y, rect.width, rect.height);
   if (r.isEmpty()) return;
   drawnRegion += QRegion(r) & DrawingAreas();
-  if (!painting) client->update(r);
+  if (!painting) paneLayer->update(r);
 }
 
 void CMorvexDlg::PaintClient(QPaintEvent* event) {
@@ -134,7 +134,7 @@ void CMorvexDlg::PaintClient(QPaintEvent* event) {
   PresentPane(previewView);
   painting = false;
 
-  QPainter painter(client);
+  QPainter painter(paneLayer);
   for (const QRect& r : drawnRegion & event->region()) painter.drawImage(r.topLeft(), SurfaceImage(backBuffer, r));
   // The current shape's thumbnail is drawn here once the shape list exists.
 }

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "app/file_filters.h"
+
+namespace quorvel {
+namespace {
+
+TEST(FileFilters, OpenFilterHasOneEntryWithThreePatterns) {
+  const auto entries = ParseFilterPairs(kOpenFilter);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].description, "BMP PNG JPG (*.bmp, *.png, *.jpg)");
+  EXPECT_EQ(entries[0].patterns, (std::vector<std::string>{"*.bmp", "*.png", "*.jpg"}));
+  EXPECT_EQ(QtNameFilter(entries[0]), "BMP PNG JPG (*.bmp, *.png, *.jpg) (*.bmp *.png *.jpg)");
+}
+
+TEST(FileFilters, SaveOffersJpgFirstForPngAndJpgPicturesAndPngLast) {
+  for (int type : {2, 3}) {
+    const SaveDialogChoice choice = SaveDialogChoiceFor(type);
+    EXPECT_STREQ(choice.defaultExtension, "jpg");
+    const auto entries = ParseFilterPairs(choice.filter);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].description, "JPG(*.jpg)");
+    EXPECT_EQ(entries[1].description, "BMP(*.bmp)");
+    EXPECT_EQ(entries[2].patterns, std::vector<std::string>{"*.png"});
+  }
+  for (int type : {0, 1}) {
+    const SaveDialogChoice choice = SaveDialogChoiceFor(type);
+    EXPECT_STREQ(choice.defaultExtension, "bmp");
+    EXPECT_EQ(ParseFilterPairs(choice.filter)[0].description, "BMP(*.bmp)");
+  }
+}
+
+TEST(FileFilters, ReadingStopsAtTheFirstEmptyField) {
+  const auto entries = ParseFilterPairs("A|*.a|B||C|*.c||");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].description, "A");
+  EXPECT_TRUE(ParseFilterPairs("").empty());
+}
+
+}  // namespace
+}  // namespace quorvel

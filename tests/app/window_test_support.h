@@ -1,0 +1,71 @@
+// What the window tests share: answers for the dialogs, a folder of shapes,
+// pictures on disk, and pressing controls by id.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "app/morvex_dlg.h"
+#include "app/user_prompts.h"
+#include "raster/pixels.h"
+
+namespace quorvel::testing {
+
+class FakePrompts final : public IUserPrompts {
+ public:
+  std::optional<QString> AskOpenPath(QWidget*, const QString& filter) override;
+  std::optional<QString> AskSavePath(QWidget*, const QString& filter, const QString& defaultExtension,
+                                     const QString& initialName) override;
+  bool AskBmpOptions(QWidget*, int& selectedFormat) override;
+  void ShowMessageBox(QWidget*, const QString& caption, const QString& text) override;
+  void OpenUrl(const QUrl& url) override { urls << url; }
+
+  std::optional<QString> openAnswer;
+  QString openFilter;
+  std::optional<QString> saveAnswer;
+  int saveAsked = 0;
+  QString saveFilter, saveExtension, saveInitialName;
+  bool bmpAnswer = true;
+  int bmpAsked = 0;
+  int bmpFormatOffered = -1;
+  QStringList captions, messages;
+  QList<QUrl> urls;
+};
+
+// count shape files of nested circles (a.qshp, b.qshp, ...) in folder.
+void WriteShapes(const std::filesystem::path& folder, int count);
+
+// A picture file of w x h whose pixel at (x, y), y counted from the top, is
+// colour(x, y); the ending picks the format (png with alpha, or 24-bit bmp).
+void WritePicture(const std::filesystem::path& path, int w, int h,
+                  const std::function<Pixel(int x, int y)>& colour);
+
+// Quadrants: red top left, green top right, blue bottom left, white bottom right.
+Pixel Quadrants(int x, int y, int w, int h);
+
+// A main dialog, shown offscreen, answering through prompts, with shapes
+// in its own folder.
+struct Window {
+  explicit Window(int shapes = 2);
+  ~Window();
+  void Load();           // the timer-3 resource load
+  void Paint();          // a paint of the client area, now
+  void Press(int id);    // clicks the control tagged id
+  void Open(const std::filesystem::path& picture);  // Open answered with picture
+  std::filesystem::path File(const char* name) const;
+
+  QTemporaryDir dir;
+  FakePrompts prompts;
+  std::unique_ptr<CMorvexDlg> dialog;
+};
+
+// The pixel the window shows at client (x, y), as drawn on screen.
+QRgb ShownPixel(CMorvexDlg& dialog, int x, int y);
+
+}  // namespace quorvel::testing
