@@ -75,6 +75,9 @@ void CMorvexDlg::ToggleActualSize() {
 }
 
 void CMorvexDlg::ShowPicturePanes() {
+  // The splash would otherwise stay in the gap between the two panes and
+  // wherever the fixed result-area fill does not reach.
+  if (!pictureShown) ClearViewArea();
   if (IsChecked(ids::kShowSrc)) {
     srcView.visible = 1;
   } else if (IsChecked(ids::kShowDst)) {

@@ -124,6 +124,10 @@ TEST(MainDialog, SplashIsCentredInTheViewUntilAPictureIsOpened) {
   w.Open(w.File("p.png"));
   EXPECT_EQ(d.pictureShown, 1);
   EXPECT_EQ(d.splashView.visible, 0);
+  // Nothing of the splash is left, not even in the gap between the panes.
+  w.Paint();
+  for (int y = view.top; y < view.bottom; y += 23)
+    ASSERT_EQ(ShownPixel(d, view.left + view.Width() / 2, y), kPaneGrey) << y;
 }
 
 TEST(MainDialog, DisplayModesPlaceThePanesAndClearTheGap) {

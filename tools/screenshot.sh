@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Screenshots of the window on a virtual 1280 x 800 X display:
+#   01-startup.png   the window at start-up, with the splash picture
+#   02-opened.png    a picture opened, before Apply
+#   03-result.png    the warped result beside the source ("同时显示(Show Both)")
+# Usage: tools/screenshot.sh [OUTPUT_DIR]   (default: build/screenshots)
+# Drives the window with xdotool through its menu and the Enter key.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${QUORVEL_BUILD_DIR:-$root/build}
+out=$(realpath -m "${1:-$build/screenshots}")
+source "$root/tools/deps.sh"
+quorvel_install_missing xvfb xdotool imagemagick fonts-wqy-microhei x11-utils
+
+if [ ! -x "$build/bin/quorvel" ] || [ ! -x "$build/bin/quorvel-shape" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build" --target quorvel quorvel-shape
+fi
+mkdir -p "$out"
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The window looks for its shapes in the "quorvel" folder beside its
+# executable, and in the build tree that name is the executable itself; so
+# it runs from a folder of its own, next to a folder of shapes.
+stage=$work/stage
+mkdir -p "$stage/quorvel"
+cp "$build/bin/quorvel" "$stage/quorvel-window"
+if ! compgen -G "$stage/quorvel/*.qshp" >/dev/null; then
+  # A five-pointed star whose loops shrink toward the centre.
+  awk 'BEGIN {
+    loops = 6; n = 200; pi = atan2(0, -1)
+    print "polylines", loops
+    for (k = 0; k < loops; k++) {
+      print "polyline", n + 1
+      s = 1 - k / loops
+      for (i = 0; i <= n; i++) {
+        a = 2 * pi * (i % n) / n - pi / 2
+        r = 145 * s * (0.62 + 0.38 * cos(5 * (a + pi / 2)))
+        printf "%.4f %.4f\n", r * cos(a), r * sin(a)
+      }
+    }
+  }' >"$work/star.txt"
+  "$build/bin/quorvel-shape" pack "$work/star.txt" -o "$stage/quorvel/star.qshp"
+fi
+
+# A picture with something to follow through the warp: colour, a grid, text.
+convert -size 800x600 -seed 7 plasma:gold-steelblue -blur 0x2 \
+  -stroke 'rgba(255,255,255,0.8)' -strokewidth 3 \
+  -draw "$(for i in $(seq 0 80 800); do printf 'line %d,0 %d,600 ' "$i" "$i"; done)" \
+  -draw "$(for i in $(seq 0 75 600); do printf 'line 0,%d 800,%d ' "$i" "$i"; done)" \
+  -stroke none -fill '#16324f' -font DejaVu-Sans-Bold -pointsize 64 -gravity center \
+  -annotate +0+0 'PICTURE' "$work/picture.jpg"
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$stage/quorvel-window" >"$work/window.log" 2>&1 &
+app_pid=$!
+window=$(xdotool search --sync --name '^Quorvel$' | head -1)
+sleep 2
+import -window root "$out/01-startup.png"
+
+# 文件(File) -> 打开图片(Open)..., then type the path into the file dialog.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove $((X + 30)) $((Y + 10)) click 1
+sleep 0.5
+xdotool key Down Return
+sleep 1.5
+xdotool type --delay 10 "$work/picture.jpg"
+xdotool key Return
+sleep 1.5
+import -window root "$out/02-opened.png"
+
+# Enter presses the default button, "变形(Apply)".
+xdotool key Return
+sleep 3
+import -window root "$out/03-result.png"
+grep -E 'time =' "$work/window.log" || true
+ls -l "$out"
