@@ -1,0 +1,32 @@
+#include "fuzz/fuzz_support.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace quorvel::fuzz {
+
+void SilenceMessages() {
+  static QuietMessages sink;
+  SetMessageSink(&sink);
+}
+
+std::filesystem::path ScratchFile(const std::uint8_t* data, std::size_t size,
+                                  const std::string& ending) {
+  // /dev/shm keeps millions of rewrites off the disk.
+  static const std::filesystem::path folder = [] {
+    std::error_code ec;
+    return std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
+                                                         : std::filesystem::temp_directory_path();
+  }();
+  const std::filesystem::path path =
+      folder / ("quorvel-fuzz-" + std::to_string(::getpid()) + ending);
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) std::abort();  // a broken scratch file would hide every input
+  if (size && std::fwrite(data, 1, size, f) != size) std::abort();
+  std::fclose(f);
+  return path;
+}
+
+}  // namespace quorvel::fuzz
