@@ -11,8 +11,6 @@
 
 namespace quorvel {
 
-using ByteBlock = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
-
 // Largest side the codec layer accepts; the resampler's limit, and it keeps
 // a 32-bit memory image within the BMP's 32-bit file size field.
 inline constexpr std::int32_t kMaxCodecSide = 32767;

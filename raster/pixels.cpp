@@ -1,6 +1,23 @@
 #include "raster/pixels.h"
 
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <new>
+
 namespace quorvel {
+
+void* AllocLargeBlock(std::size_t bytes) {
+  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* block = std::aligned_alloc(kHugePage, rounded);
+  if (!block) throw std::bad_alloc();
+  // Advice only: without huge pages the block works all the same.
+  madvise(block, rounded, MADV_HUGEPAGE);
+  return block;
+}
+
+void FreeLargeBlock(void* block) noexcept { std::free(block); }
 
 TPixels32::~TPixels32() { FreeBuf(desc_); }
 

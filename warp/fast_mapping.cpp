@@ -138,7 +138,7 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list) {
   // The last range writes dest in place; earlier ranges write rasters of
   // their own. Every range marks what it wrote.
   std::vector<PixelBlock> own(static_cast<std::size_t>(ranges - 1));
-  std::vector<std::vector<std::uint8_t>> written(static_cast<std::size_t>(ranges));
+  std::vector<ByteBlock> written(static_cast<std::size_t>(ranges));
   ForEachRange(static_cast<std::int64_t>(angles.size()), ranges,
                [&](std::int64_t begin, std::int64_t end, int r) {
                  written[r].assign(pixels, 0);

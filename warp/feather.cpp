@@ -18,7 +18,7 @@ void ApplyFeather(TWarpEngine& engine, PolylineList& list) {
   const float k = static_cast<float>(1.0 / (feather + 1));
   const float feather_f = static_cast<float>(feather);
   const double half_width = width * 0.5;
-  std::vector<std::uint8_t> mask(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+  ByteBlock mask(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
   std::uint8_t* dest = BytesOf(engine.dest);
 
   for (TPolyline& p : list) {
