@@ -27,10 +27,10 @@ inline std::int32_t TruncIndex(double v) {
   return static_cast<std::int32_t>(v);
 }
 
-// Two channels (lo = bytes 0,1 or hi = bytes 2,3) of a pixel as doubles.
-inline __m128d Lanes(std::uint32_t pixel, int shift) {
-  return _mm_set_pd(static_cast<double>((pixel >> (shift + 8)) & 0xFF),
-                    static_cast<double>((pixel >> shift) & 0xFF));
+// The four bytes of a pixel as int32 lanes B, G, R, A.
+inline __m128i Widen(std::uint32_t pixel) {
+  const __m128i zero = _mm_setzero_si128();
+  return _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(pixel)), zero), zero);
 }
 
 }  // namespace sample_detail
@@ -56,25 +56,24 @@ inline void SampleInto(const SampleTarget& t, float sx, float sy, float dx, floa
   const std::uint32_t* s = reinterpret_cast<const std::uint32_t*>(t.src);
   const std::size_t w = static_cast<std::size_t>(t.width);
   const std::size_t at = static_cast<std::size_t>(h) * w + static_cast<std::size_t>(m);
-  const std::uint32_t p00 = s[at];
-  const std::uint32_t p10 = s[at + 1];
-  const std::uint32_t p01 = s[at + w];
-  const std::uint32_t p11 = s[at + w + 1];
+  using sample_detail::Widen;
+  const __m128i q01 = Widen(s[at + w]), q00 = Widen(s[at]);
+  const __m128i q10 = Widen(s[at + 1]), q11 = Widen(s[at + w + 1]);
   const __m128d k01 = _mm_set1_pd(w01), k00 = _mm_set1_pd(w00);
   const __m128d k10 = _mm_set1_pd(w10), k11 = _mm_set1_pd(w11);
-  std::uint32_t out = 0;
-  for (int shift = 0; shift <= 16; shift += 16) {
-    using sample_detail::Lanes;
-    __m128d sum = _mm_mul_pd(Lanes(p01, shift), k01);
-    sum = _mm_add_pd(sum, _mm_mul_pd(Lanes(p00, shift), k00));
-    sum = _mm_add_pd(sum, _mm_mul_pd(Lanes(p10, shift), k10));
-    sum = _mm_add_pd(sum, _mm_mul_pd(Lanes(p11, shift), k11));
-    const __m128i ints = _mm_cvttpd_epi32(sum);  // truncation toward zero
-    const std::uint32_t lo = static_cast<std::uint32_t>(_mm_cvtsi128_si32(ints)) & 0xFF;
-    const std::uint32_t hi =
-        static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(ints, 4))) & 0xFF;
-    out |= (lo | hi << 8) << shift;
-  }
+  // Lanes B, G then R, A; each lane sums in the plain order.
+  auto sum = [&](int high) {
+    auto lanes = [high](__m128i q) { return _mm_cvtepi32_pd(high ? _mm_shuffle_epi32(q, 0xEE) : q); };
+    __m128d acc = _mm_mul_pd(lanes(q01), k01);
+    acc = _mm_add_pd(acc, _mm_mul_pd(lanes(q00), k00));
+    acc = _mm_add_pd(acc, _mm_mul_pd(lanes(q10), k10));
+    acc = _mm_add_pd(acc, _mm_mul_pd(lanes(q11), k11));
+    return _mm_cvttpd_epi32(acc);  // truncation toward zero
+  };
+  // Keep each int's low byte, as a cast to a byte does.
+  const __m128i ints = _mm_and_si128(_mm_unpacklo_epi64(sum(0), sum(1)), _mm_set1_epi32(0xFF));
+  const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(ints, ints), ints);
+  std::uint32_t out = static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes));
   const std::size_t d = static_cast<std::size_t>(t.height - 1 - y) * w + static_cast<std::size_t>(x);
   if (!t.alpha) out = (out & 0x00FFFFFFu) | (t.dest[d] & 0xFF000000u);
   t.dest[d] = out;
