@@ -1,5 +1,6 @@
 // quorvel-shape: shape files for authors. `dump` prints a .qshp as text,
-// `pack` writes a .qshp from such text.
+// `pack` writes a .qshp from such text, `build` makes one from an SVG
+// drawing, `sheet` draws a contact sheet of a shape folder.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -7,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/contact_sheet.h"
 #include "cli/exit_status.h"
+#include "cli/shape_build.h"
 #include "cli/shape_dump.h"
 #include "cli/shape_pack.h"
 #include "shapes/shape_reader.h"
@@ -20,6 +23,8 @@ constexpr const char* kUsage =
     "Usage:\n"
     "  quorvel-shape dump FILE.qshp            print a shape file as text\n"
     "  quorvel-shape pack DUMP.txt -o FILE.qshp  write a shape file from that text\n"
+    "%s"
+    "%s"
     "  quorvel-shape --help | --version\n"
     "\n"
     "Text form, one item per line (blank lines and lines starting with # are ignored):\n"
@@ -29,8 +34,11 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 success, 1 usage, 3 shape unusable, 4 output not written.\n";
 
+void PrintUsage(FILE* to) { std::fprintf(to, kUsage, kBuildUsage, kSheetUsage); }
+
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "quorvel-shape: %s\n%s", message.c_str(), kUsage);
+  std::fprintf(stderr, "quorvel-shape: %s\n", message.c_str());
+  PrintUsage(stderr);
   return kExitUsage;
 }
 
@@ -74,7 +82,7 @@ int Run(const std::vector<std::string>& args) {
   if (args.empty()) return UsageError("no command given");
   const std::string& command = args[0];
   if (command == "--help" || command == "-h") {
-    std::fputs(kUsage, stdout);
+    PrintUsage(stdout);
     return kExitSuccess;
   }
   if (command == "--version") {
@@ -101,6 +109,8 @@ int Run(const std::vector<std::string>& args) {
     if (input.empty() || output.empty()) return UsageError("pack needs DUMP.txt and -o FILE.qshp");
     return Pack(input, output);
   }
+  if (command == "build") return RunShapeBuild({args.begin() + 1, args.end()});
+  if (command == "sheet") return RunContactSheet({args.begin() + 1, args.end()});
   return UsageError("unknown command '" + command + "'");
 }
 

@@ -6,6 +6,7 @@ quorvel_packages=(
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
+  qt6-svg-dev libeigen3-dev
 )
 
 quorvel_install_missing() {

@@ -1,0 +1,113 @@
+#include "cli/shape_build.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "cli/exit_status.h"
+#include "cli/svg_mask.h"
+#include "shapes/loop_builder.h"
+#include "shapes/shape_writer.h"
+
+namespace quorvel {
+
+const char* const kBuildUsage =
+    "  quorvel-shape build SOURCE.svg -o FILE.qshp [options]\n"
+    "      --method auto|scaled|harmonic  loops scaled about a centre (star-shaped outlines)\n"
+    "                                     or harmonic level sets; auto picks (default)\n"
+    "      --loops N          number of loops (default: 8 scaled, harmonic as --spacing asks)\n"
+    "      --spacing D        widest gap between harmonic loops, frame units (default 3)\n"
+    "      --grid N           harmonic grid nodes per side (default 401)\n"
+    "      --margin D         free design units on the longer side (default 12)\n"
+    "      --resolution PX    mask side the drawing is rendered at (default 1600)\n"
+    "      -v                 say which method was used and how the loops checked out\n";
+
+namespace {
+
+int BuildUsageError(const std::string& message) {
+  std::fprintf(stderr, "quorvel-shape build: %s\nUsage:\n%s", message.c_str(), kBuildUsage);
+  return kExitUsage;
+}
+
+bool ParseNumber(const std::string& text, double lo, double hi, double& value) {
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !(v >= lo && v <= hi)) return false;
+  value = v;
+  return true;
+}
+
+}  // namespace
+
+int RunShapeBuild(const std::vector<std::string>& args) {
+  std::string input, output;
+  LoopBuildOptions options;
+  double resolution = 1600;
+  bool verbose = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool has_value = i + 1 < args.size();
+    double v = 0;
+    if (a == "-o") {
+      if (!has_value || !output.empty()) return BuildUsageError("-o takes one output file");
+      output = args[++i];
+    } else if (a == "--method") {
+      if (!has_value || !ParseLoopMethod(args[++i], options.method))
+        return BuildUsageError("--method is auto, scaled or harmonic");
+    } else if (a == "--loops") {
+      if (!has_value || !ParseNumber(args[++i], 2, 200, v)) return BuildUsageError("--loops takes 2 to 200");
+      options.loops = static_cast<std::int32_t>(v);
+    } else if (a == "--spacing") {
+      if (!has_value || !ParseNumber(args[++i], 0.5, 50, v)) return BuildUsageError("--spacing takes 0.5 to 50");
+      options.spacing = v;
+    } else if (a == "--grid") {
+      if (!has_value || !ParseNumber(args[++i], 101, 1201, v)) return BuildUsageError("--grid takes 101 to 1201");
+      options.grid = static_cast<std::int32_t>(v);
+    } else if (a == "--margin") {
+      if (!has_value || !ParseNumber(args[++i], 0, 200, v)) return BuildUsageError("--margin takes 0 to 200");
+      options.margin = v;
+    } else if (a == "--resolution") {
+      if (!has_value || !ParseNumber(args[++i], 200, 4000, resolution))
+        return BuildUsageError("--resolution takes 200 to 4000");
+    } else if (a == "-v") {
+      verbose = true;
+    } else if (!a.empty() && a[0] == '-') {
+      return BuildUsageError("unknown option '" + a + "'");
+    } else if (input.empty()) {
+      input = a;
+    } else {
+      return BuildUsageError("build takes one SVG file");
+    }
+  }
+  if (input.empty() || output.empty()) return BuildUsageError("build needs SOURCE.svg and -o FILE.qshp");
+
+  SvgRenderingScope qt;
+  TCoverageMask mask;
+  std::string error;
+  if (!RenderSvgMask(input, static_cast<std::int32_t>(resolution), mask, error)) {
+    std::fprintf(stderr, "quorvel-shape: %s: %s\n", input.c_str(), error.c_str());
+    return kExitShapeUnusable;
+  }
+  LoopBuildResult result;
+  const ShapeBuildProblem problem = BuildShapeLoops(mask, options, result);
+  if (problem != ShapeBuildProblem::kNone) {
+    std::fprintf(stderr, "quorvel-shape: %s: %s\n", input.c_str(), DescribeShapeBuildProblem(problem));
+    if (problem == ShapeBuildProblem::kNoLoops)
+      std::fprintf(stderr, "  last try (%s): nested %s, one orientation %s, %zu crossing assist pairs\n",
+                   LoopMethodName(result.method), result.check.nested ? "yes" : "no",
+                   result.check.same_orientation ? "yes" : "no", result.check.assist_crossings);
+    for (const TPointF& p : result.check.first_crossings)
+      if (verbose) std::fprintf(stderr, "  crossing near (%.3f, %.3f) at S = 300\n", p.x, p.y);
+    return kExitShapeUnusable;
+  }
+  if (!WriteShapeFile(output, result.contents)) {
+    std::fprintf(stderr, "quorvel-shape: %s: cannot be written\n", output.c_str());
+    return kExitOutputNotWritten;
+  }
+  if (verbose)
+    std::printf("%s: %s, %zu loops, %zu outline points, %zu assist polylines at S = 300, none crossing\n",
+                output.c_str(), LoopMethodName(result.method), result.contents.blocks.size(),
+                result.contents.outline.size(), result.check.assist_count);
+  return kExitSuccess;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,135 @@
+#include "shapes/harmonic.h"
+
+#include <Eigen/Sparse>
+#include <Eigen/SparseCholesky>
+#include <algorithm>
+#include <cmath>
+
+namespace quorvel {
+namespace {
+
+constexpr double kFrameHalf = 150.0;
+
+// Marks the nodes inside poly (even-odd, row by row).
+void MarkInside(const PolygonD& poly, const HarmonicGrid& g, std::vector<char>& inside) {
+  std::vector<double> xs;
+  for (std::int32_t j = 0; j < g.n; ++j) {
+    const double y = g.origin + j * g.step;
+    xs.clear();
+    for (std::size_t k = 0; k < poly.size(); ++k) {
+      const ShapePointD a = poly[k];
+      const ShapePointD b = poly[k + 1 == poly.size() ? 0 : k + 1];
+      if ((a.y > y) != (b.y > y)) xs.push_back(a.x + (y - a.y) * (b.x - a.x) / (b.y - a.y));
+    }
+    std::sort(xs.begin(), xs.end());
+    for (std::size_t k = 0; k + 1 < xs.size(); k += 2) {
+      const auto i0 = std::max<std::int32_t>(0, std::int32_t(std::ceil((xs[k] - g.origin) / g.step)));
+      const auto i1 =
+          std::min<std::int32_t>(g.n - 1, std::int32_t(std::floor((xs[k + 1] - g.origin) / g.step)));
+      for (std::int32_t i = i0; i <= i1; ++i) inside[std::size_t(j) * g.n + i] = 1;
+    }
+  }
+}
+
+// Marks the nodes nearer than clearance to an edge of poly.
+void MarkNear(const PolygonD& poly, const HarmonicGrid& g, double clearance, std::vector<char>& near) {
+  for (std::size_t k = 0; k < poly.size(); ++k) {
+    const ShapePointD a = poly[k];
+    const ShapePointD b = poly[k + 1 == poly.size() ? 0 : k + 1];
+    auto lo = [&](double v) { return std::max(0, int(std::floor((v - clearance - g.origin) / g.step))); };
+    auto hi = [&](double v) { return std::min(g.n - 1, int(std::ceil((v + clearance - g.origin) / g.step))); };
+    for (int j = lo(std::min(a.y, b.y)); j <= hi(std::max(a.y, b.y)); ++j)
+      for (int i = lo(std::min(a.x, b.x)); i <= hi(std::max(a.x, b.x)); ++i)
+        if (DistanceToSegment(g.NodePoint(i, j), a, b) < clearance) near[std::size_t(j) * g.n + i] = 1;
+  }
+}
+
+}  // namespace
+
+double HarmonicGrid::ValueAt(ShapePointD p) const {
+  const double fi = (p.x - origin) / step, fj = (p.y - origin) / step;
+  if (!(fi >= 0.0 && fj >= 0.0 && fi <= n - 1 && fj <= n - 1)) return 0.0;
+  const auto i = std::min<std::int32_t>(n - 2, std::int32_t(fi));
+  const auto j = std::min<std::int32_t>(n - 2, std::int32_t(fj));
+  const double u = fi - i, v = fj - j;
+  return (1 - u) * (1 - v) * phi.At(i, j) + u * (1 - v) * phi.At(i + 1, j) +
+         (1 - u) * v * phi.At(i, j + 1) + u * v * phi.At(i + 1, j + 1);
+}
+
+ShapePointD HarmonicGrid::GradientAt(ShapePointD p) const {
+  const double fi = (p.x - origin) / step, fj = (p.y - origin) / step;
+  if (!(fi >= 0.0 && fj >= 0.0 && fi <= n - 1 && fj <= n - 1)) return {};
+  const auto i = std::min<std::int32_t>(n - 2, std::int32_t(fi));
+  const auto j = std::min<std::int32_t>(n - 2, std::int32_t(fj));
+  const double u = fi - i, v = fj - j;
+  const double gx = (1 - v) * (phi.At(i + 1, j) - phi.At(i, j)) + v * (phi.At(i + 1, j + 1) - phi.At(i, j + 1));
+  const double gy = (1 - u) * (phi.At(i, j + 1) - phi.At(i, j)) + u * (phi.At(i + 1, j + 1) - phi.At(i + 1, j));
+  return {gx / step, gy / step};
+}
+
+bool SolveHarmonic(const PolygonD& outer, const HarmonicCore& core, std::int32_t n, double clearance,
+                   HarmonicGrid& g) {
+  g.n = n;
+  g.step = 2.0 * kFrameHalf / (n - 1);
+  g.origin = -kFrameHalf;
+  const std::size_t count = std::size_t(n) * std::size_t(n);
+  std::vector<char> inside(count, 0), near_outer(count, 0), in_core(count, 0);
+  MarkInside(outer, g, inside);
+  MarkNear(outer, g, clearance, near_outer);
+  if (core.hole) {
+    MarkInside(*core.hole, g, in_core);
+    MarkNear(*core.hole, g, clearance, in_core);
+  } else {
+    for (std::int32_t j = 0; j < n; ++j)
+      for (std::int32_t i = 0; i < n; ++i) {
+        const ShapePointD p = g.NodePoint(i, j);
+        if (std::hypot(p.x - core.centre.x, p.y - core.centre.y) <= core.radius)
+          in_core[std::size_t(j) * n + i] = 1;
+      }
+  }
+
+  g.phi.width = g.phi.height = n;
+  g.phi.values.assign(count, 0.0);
+  g.free.assign(count, 0);
+  std::vector<std::int32_t> index(count, -1);
+  std::int32_t unknowns = 0;
+  for (std::size_t p = 0; p < count; ++p) {
+    const bool outside = !inside[p] || near_outer[p];
+    if (in_core[p] && !outside) {
+      g.phi.values[p] = 1.0;
+    } else if (!outside && !in_core[p]) {
+      g.free[p] = 1;
+      index[p] = unknowns++;
+    }
+  }
+  if (unknowns == 0) return false;
+
+  // Five-point Laplacian; fixed neighbours move to the right-hand side.
+  std::vector<Eigen::Triplet<double>> entries;
+  entries.reserve(std::size_t(unknowns) * 5);
+  Eigen::VectorXd rhs = Eigen::VectorXd::Zero(unknowns);
+  for (std::int32_t j = 0; j < n; ++j)
+    for (std::int32_t i = 0; i < n; ++i) {
+      const std::size_t p = std::size_t(j) * n + i;
+      if (index[p] < 0) continue;
+      entries.emplace_back(index[p], index[p], 4.0);
+      const std::size_t nb[4] = {p - 1, p + 1, p - n, p + n};
+      for (std::size_t q : nb) {
+        if (index[q] >= 0)
+          entries.emplace_back(index[p], index[q], -1.0);
+        else
+          rhs[index[p]] += g.phi.values[q];
+      }
+    }
+  Eigen::SparseMatrix<double> a(unknowns, unknowns);
+  a.setFromTriplets(entries.begin(), entries.end());
+  Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver(a);
+  if (solver.info() != Eigen::Success) return false;
+  const Eigen::VectorXd x = solver.solve(rhs);
+  if (solver.info() != Eigen::Success) return false;
+  for (std::size_t p = 0; p < count; ++p)
+    if (index[p] >= 0) g.phi.values[p] = std::clamp(x[index[p]], 0.0, 1.0);
+  return true;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,39 @@
+// A harmonic function on a grid over the polyline frame: 0 on the outer
+// boundary, 1 on an inner core (a small disk, or a ring's hole). Its level
+// sets between the two never split, so they make nested loops.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "shapes/iso_contours.h"
+#include "shapes/polygon_ops.h"
+
+namespace quorvel {
+
+struct HarmonicGrid {
+  std::int32_t n = 0;     // nodes per side
+  double origin = 0.0;    // node (i, j) lies at (origin + i * step, origin + j * step)
+  double step = 0.0;
+  SampledField phi;       // n x n values
+  std::vector<char> free; // 1 where the value was solved for, 0 where it was fixed
+
+  ShapePointD NodePoint(double i, double j) const { return {origin + i * step, origin + j * step}; }
+  // Bilinear value and its gradient at a frame point; 0 outside the grid.
+  double ValueAt(ShapePointD p) const;
+  ShapePointD GradientAt(ShapePointD p) const;
+};
+
+struct HarmonicCore {
+  const PolygonD* hole = nullptr;  // a ring's hole: value 1 inside it
+  ShapePointD centre;              // otherwise a disk of this centre and radius
+  double radius = 0.0;
+};
+
+// Nodes nearer than clearance to the outer boundary are fixed at 0 (and
+// nearer than clearance to a hole at 1), so every level above 0 lies inside
+// the outline. False when no node is left to solve for or the solve fails.
+[[nodiscard]] bool SolveHarmonic(const PolygonD& outer, const HarmonicCore& core, std::int32_t n,
+                                 double clearance, HarmonicGrid& grid);
+
+}  // namespace quorvel

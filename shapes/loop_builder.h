@@ -1,0 +1,44 @@
+// Turning a rendered outline into the contents of a shape file: the outline
+// in the design square and nested loops in the polyline frame, outer
+// boundary first, all clockwise on screen, start points in correspondence.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "shapes/loop_checks.h"
+#include "shapes/shape_region.h"
+#include "shapes/shape_writer.h"
+
+namespace quorvel {
+
+enum class LoopMethod {
+  kAuto,      // scaled when the outline is star-shaped, else harmonic
+  kScaled,    // copies of the boundary scaled about a centre
+  kHarmonic,  // level sets of a harmonic function
+};
+
+struct LoopBuildOptions {
+  LoopMethod method = LoopMethod::kAuto;
+  std::int32_t loops = 0;      // 0: 8 scaled loops, or as many harmonic ones as the spacing asks
+  double margin = 12.0;        // design units left free on the fitted side
+  std::int32_t grid = 401;     // harmonic grid nodes per side
+  double spacing = 3.0;        // widest gap between harmonic loops, frame units
+};
+
+struct LoopBuildResult {
+  ShapeFileContents contents;
+  LoopMethod method = LoopMethod::kAuto;  // the one that was used
+  LoopCheckReport check;                  // of the loops as they decode
+};
+// On kNoLoops, result.method and result.check tell how the last try failed.
+
+// Parses "auto", "scaled", "harmonic".
+bool ParseLoopMethod(const std::string& text, LoopMethod& method);
+const char* LoopMethodName(LoopMethod method);
+
+[[nodiscard]] ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask,
+                                                const LoopBuildOptions& options,
+                                                LoopBuildResult& result);
+
+}  // namespace quorvel

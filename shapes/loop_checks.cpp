@@ -1,0 +1,113 @@
+#include "shapes/loop_checks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "shapes/polygon_ops.h"
+#include "warp/assist.h"
+#include "warp/polyline.h"
+
+namespace quorvel {
+namespace {
+
+PolygonD AsPolygon(const std::vector<TPointF>& loop) {
+  PolygonD poly;
+  for (const TPointF& p : loop) poly.push_back({p.x, p.y});
+  return poly;
+}
+
+TPolyline ClosedPolyline(const std::vector<TPointF>& loop) {
+  TPolyline p;
+  for (std::size_t k = 0; k < loop.size() && loop.size() >= 2; ++k) {
+    const TPointF& a = loop[k];
+    const TPointF& b = loop[k + 1 == loop.size() ? 0 : k + 1];
+    p.segments.push_back(TSegment{a.x, a.y, b.x, b.y});
+  }
+  return p;
+}
+
+double Orient(double ax, double ay, double bx, double by, double cx, double cy) {
+  return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+}
+
+bool CrossProperly(const TSegment& s, const TSegment& t) {
+  const double d1 = Orient(s.x1, s.y1, s.x2, s.y2, t.x1, t.y1);
+  const double d2 = Orient(s.x1, s.y1, s.x2, s.y2, t.x2, t.y2);
+  const double d3 = Orient(t.x1, t.y1, t.x2, t.y2, s.x1, s.y1);
+  const double d4 = Orient(t.x1, t.y1, t.x2, t.y2, s.x2, s.y2);
+  return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
+}
+
+// Crossings between segments of different assist polylines, found through
+// a grid of cells so only neighbours are compared.
+std::size_t CountCrossings(const PolylineList& assist, double cell, std::vector<TPointF>& where) {
+  struct Item {
+    std::uint32_t polyline;
+    const TSegment* segment;
+  };
+  // The last polyline (t = 1) is the first (t = 0) again; the two differ
+  // only by the rounding of the closing segment's end.
+  const auto last = std::uint32_t(assist.size() - 1);
+  auto SamePolyline = [last](std::uint32_t a, std::uint32_t b) {
+    return (a == 0 && b == last) || (a == last && b == 0);
+  };
+  std::unordered_map<std::int64_t, std::vector<Item>> cells;
+  auto key = [](std::int64_t cx, std::int64_t cy) { return (cx << 32) ^ (cy & 0xffffffff); };
+  for (std::size_t k = 0; k < assist.size(); ++k) {
+    const auto& segs = assist[k].segments;
+    // The last segment is the engine's zero tail at the origin.
+    for (std::size_t i = 0; i + 1 < segs.size(); ++i) {
+      const TSegment& s = segs[i];
+      const auto x0 = std::int64_t(std::floor(std::min(s.x1, s.x2) / cell));
+      const auto x1 = std::int64_t(std::floor(std::max(s.x1, s.x2) / cell));
+      const auto y0 = std::int64_t(std::floor(std::min(s.y1, s.y2) / cell));
+      const auto y1 = std::int64_t(std::floor(std::max(s.y1, s.y2) / cell));
+      for (std::int64_t cy = y0; cy <= y1; ++cy)
+        for (std::int64_t cx = x0; cx <= x1; ++cx)
+          cells[key(cx, cy)].push_back({std::uint32_t(k), &s});
+    }
+  }
+  std::vector<std::pair<const TSegment*, const TSegment*>> found;
+  for (const auto& [unused, items] : cells)
+    for (std::size_t a = 0; a < items.size(); ++a)
+      for (std::size_t b = a + 1; b < items.size(); ++b)
+        if (items[a].polyline != items[b].polyline && !SamePolyline(items[a].polyline, items[b].polyline) &&
+            CrossProperly(*items[a].segment, *items[b].segment))
+          found.push_back(std::minmax(items[a].segment, items[b].segment));
+  // A pair seen from several cells counts once.
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  for (std::size_t k = 0; k < found.size() && k < 8; ++k)
+    where.push_back({found[k].first->x1, found[k].first->y1});
+  return found.size();
+}
+
+}  // namespace
+
+LoopCheckReport CheckShapeLoops(const std::vector<std::vector<TPointF>>& loops, std::int32_t side) {
+  LoopCheckReport report;
+  report.same_orientation = !loops.empty();
+  report.nested = !loops.empty();
+  std::vector<PolygonD> polys;
+  for (const auto& loop : loops) {
+    polys.push_back(AsPolygon(loop));
+    if (loop.size() < 3 || !(SignedArea(polys.back()) > 0.0)) report.same_orientation = false;
+  }
+  for (std::size_t k = 1; k < polys.size() && report.nested; ++k) {
+    for (const ShapePointD& p : polys[k])
+      if (!PointInPolygon(polys[k - 1], p)) report.nested = false;
+    if (report.nested && PolygonsMeet(polys[k - 1], polys[k])) report.nested = false;
+  }
+
+  PolylineList shape;
+  for (const auto& loop : loops) shape.push_back(ClosedPolyline(loop));
+  PolylineList guides, assist;
+  ScalePolylines(guides, shape, side);
+  GenerateAssistPolyline_Dis(guides, assist);
+  report.assist_count = assist.size();
+  report.assist_crossings = CountCrossings(assist, 2.0, report.first_crossings);
+  return report;
+}
+
+}  // namespace quorvel

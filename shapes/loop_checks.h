@@ -1,0 +1,28 @@
+// What makes a set of shape loops usable by the warp: nested from the
+// outside in, one orientation, and assist polylines that never cross.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "warp/geometry.h"
+
+namespace quorvel {
+
+struct LoopCheckReport {
+  bool nested = false;            // every loop strictly inside the one before
+  bool same_orientation = false;  // every loop runs clockwise on screen
+  std::size_t assist_count = 0;
+  std::size_t assist_crossings = 0;  // pairs of assist segments that cross properly
+  std::vector<TPointF> first_crossings;  // where (working-square units), up to 8
+
+  bool Usable() const { return nested && same_orientation && assist_crossings == 0; }
+};
+
+// Checks loops (polyline frame, closed, as decoded from a file) with the
+// assist polylines the engine generates for a working square of side.
+LoopCheckReport CheckShapeLoops(const std::vector<std::vector<TPointF>>& loops,
+                                std::int32_t side = 300);
+
+}  // namespace quorvel
