@@ -34,6 +34,7 @@ void OpenDownloadPage(IUserPrompts& prompts) {
 
 CAboutDlg::CAboutDlg(IUserPrompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
   setWindowTitle(QString::fromUtf8(texts::kAboutTitle));
+  UseTemplateFont(this);
   setFixedSize(TemplateRect(0, 0, 236, 149).size());
 
   AddLabel(this, texts::kVersionLabel, TemplateRect(14, 9, 65, 8));
@@ -59,10 +60,17 @@ CAboutDlg::CAboutDlg(IUserPrompts& prompts, QWidget* parent) : QDialog(parent), 
 }
 
 void CAboutDlg::OnInitDialog() {
-  static_cast<QLineEdit*>(FindControl(this, ids::kAboutPhone))->setText(QString::fromUtf8(texts::kContactPhone));
-  static_cast<QLineEdit*>(FindControl(this, ids::kAboutEmail))->setText(QString::fromUtf8(texts::kContactEmail));
-  static_cast<QLineEdit*>(FindControl(this, ids::kAboutAddress))
-      ->setText(QString::fromUtf8(texts::kDownloadAddress));
+  const struct {
+    int id;
+    const char* text;
+  } fields[] = {{ids::kAboutPhone, texts::kContactPhone},
+                {ids::kAboutEmail, texts::kContactEmail},
+                {ids::kAboutAddress, texts::kDownloadAddress}};
+  for (const auto& field : fields) {
+    auto* edit = static_cast<QLineEdit*>(FindControl(this, field.id));
+    edit->setText(QString::fromUtf8(field.text));
+    edit->setCursorPosition(0);  // show the start of a long text
+  }
 }
 
 int CAboutDlg::exec() {

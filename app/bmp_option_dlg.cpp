@@ -12,6 +12,7 @@ namespace quorvel {
 
 CBmpOptionDlg::CBmpOptionDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8(texts::kBmpTitle));
+  UseTemplateFont(this);
   setFixedSize(TemplateRect(0, 0, 179, 119).size());
 
   auto* ok = new QPushButton(QString::fromUtf8(texts::kBmpOk), this);
@@ -38,7 +39,8 @@ CBmpOptionDlg::CBmpOptionDlg(QWidget* parent) : QDialog(parent) {
   for (int i = 0; i < 3; ++i) {
     formats_[i] = new QRadioButton(QString::fromUtf8(formats[i].text), this);
     TagControl(formats_[i], formats[i].id);
-    formats_[i]->setGeometry(formats[i].rect);
+    // Wider than the template, up to the buttons, so the texts are not cut.
+    formats_[i]->setGeometry(formats[i].rect.adjusted(0, 0, 150 - formats[i].rect.width(), 0));
     group->addButton(formats_[i]);
   }
 }

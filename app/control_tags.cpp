@@ -1,5 +1,6 @@
 #include "app/control_tags.h"
 
+#include <QFont>
 #include <QVariant>
 
 #include "app/layout_table.h"
@@ -21,6 +22,13 @@ QWidget* FindControl(const QWidget* parent, int id) {
 
 QRect TemplateRect(int x, int y, int width, int height) {
   return QRect(DesignToPixels(x), DesignToPixels(y), DesignToPixels(width), DesignToPixels(height));
+}
+
+void UseTemplateFont(QWidget* dialog) {
+  QFont font = dialog->font();
+  font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), font.family()});
+  font.setPixelSize(11);
+  dialog->setFont(font);
 }
 
 }  // namespace quorvel

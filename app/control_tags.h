@@ -19,4 +19,8 @@ QWidget* FindControl(const QWidget* parent, int id);
 // A template rectangle in dialog units, in pixels (x 1.5, truncated).
 QRect TemplateRect(int x, int y, int width, int height);
 
+// The templates' sizes were made for a narrow 8-point dialog font; this
+// gives a dialog a font whose Chinese and Latin texts fit them.
+void UseTemplateFont(QWidget* dialog);
+
 }  // namespace quorvel

@@ -27,13 +27,13 @@ inline constexpr char kMenuAbout[] = "关于(About)";
 inline constexpr char kAboutTitle[] = "关于(About)";
 inline constexpr char kVersionLabel[] = "版本(Version):";
 inline constexpr char kVersion[] = "1.00";
-inline constexpr char kPhoneLabel[] = "联系电话(Phone):";
+inline constexpr char kPhoneLabel[] = "电话(Phone):";
 inline constexpr char kEmailLabel[] = "EMAIL:";
 inline constexpr char kDownloadLabel[] = "软件文档，形状资源等下载(Documents, shapes to download):";
 inline constexpr char kToDownload[] = "去下载(To download)...";
 inline constexpr char kAboutExit[] = "退出(EXIT)";
 inline constexpr char kContactPhone[] = "+00 000 0000 0000";
-inline constexpr char kContactEmail[] = "support@quorvel.example.org";
+inline constexpr char kContactEmail[] = "help@quorvel.example.org";
 inline constexpr char kDownloadAddress[] = "https://quorvel.example.org/download";
 
 // BMP options dialog

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSlider>
@@ -52,11 +53,7 @@ CMorvexDlg::CMorvexDlg(const Setup& setup, QWidget* parent)
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
   setSizeGripEnabled(false);
-  // The template's columns were made for a narrow 8-point dialog font.
-  QFont small = font();
-  small.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), small.family()});
-  small.setPixelSize(11);
-  setFont(small);
+  UseTemplateFont(this);
 
   client = new TClientArea(*this, this);
   auto* frame = new QVBoxLayout(this);
@@ -168,8 +165,12 @@ void CMorvexDlg::LoadResourcesOnce() {
 
   // The thumbnail surface is prepared here, and the thumbnails built after
   // the selection, once the shape list exists.
-  ScanShapeFolder(shapeLib, QFile::encodeName(shapeFolder).toStdString());
-  if (!shapeLib.shapes.empty()) SelectShape(shapeLib, 0);
+  // A file where the folder should be (the executable itself is named like
+  // the folder) is no folder: as silent as a missing one.
+  if (QFileInfo(shapeFolder).isDir()) {
+    ScanShapeFolder(shapeLib, QFile::encodeName(shapeFolder).toStdString());
+    if (!shapeLib.shapes.empty()) SelectShape(shapeLib, 0);
+  }
 
   SetControlVisible(ids::kLoadingText, false);
   for (int id : buttons) SetControlEnabled(id, true);

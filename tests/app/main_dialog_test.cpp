@@ -97,13 +97,16 @@ TEST(MainDialog, ResourceLoadRunsOnceAndEnablesTheButtons) {
 }
 
 TEST(MainDialog, MissingShapeFolderStillEndsTheLoadUsable) {
-  Window w(0);
-  std::filesystem::remove_all(w.File("shapes"));
-  w.Load();
-  EXPECT_TRUE(w.dialog->shapeLib.shapes.empty());
-  EXPECT_EQ(w.dialog->shapeLib.selected, -1);
-  EXPECT_TRUE(Control(w, 3)->isEnabled());
-  EXPECT_TRUE(w.prompts.messages.isEmpty());
+  for (bool file_in_its_place : {false, true}) {
+    Window w(0);
+    std::filesystem::remove_all(w.File("shapes"));
+    if (file_in_its_place) WritePicture(w.File("shapes"), 20, 20, [](int, int) { return 0xFF000000u; });
+    w.Load();
+    EXPECT_TRUE(w.dialog->shapeLib.shapes.empty());
+    EXPECT_EQ(w.dialog->shapeLib.selected, -1);
+    EXPECT_TRUE(Control(w, 3)->isEnabled());
+    EXPECT_TRUE(w.prompts.messages.isEmpty()) << file_in_its_place;
+  }
 }
 
 TEST(MainDialog, SplashIsCentredInTheViewUntilAPictureIsOpened) {
