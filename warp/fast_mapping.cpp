@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "raster/parallel.h"
+#include "warp/fast_mapping_detail.h"
 #include "warp/mapping.h"
 #include "warp/polyline_walk.h"
 #include "warp/sample_kernel.h"
 
 namespace quorvel {
+namespace fast_mapping {
 namespace {
 
 inline float F(double v) { return static_cast<float>(v); }
@@ -28,14 +30,6 @@ SampleTarget TargetOf(TWarpEngine& engine, std::uint32_t* dest, std::uint8_t* wr
   t.alpha = engine.bytes_per_pixel == 4;
   return t;
 }
-
-// One chord of the first pass, with everything that depends only on c.
-struct Chord {
-  float along;   // R + c
-  float r;       // half chord
-  float v;       // squeeze factor
-  std::int32_t line;  // destination column (vertical) or row (horizontal)
-};
 
 std::vector<Chord> Chords(const TWarpEngine& engine) {
   const float r_centre = WarpCentre(engine);
@@ -77,44 +71,79 @@ void FillRange(std::uint32_t* pixels, std::size_t count, std::uint32_t value) {
                [&](std::int64_t b, std::int64_t e, int) { std::fill(pixels + b, pixels + e, value); });
 }
 
-void MapRayWalk(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
-                float r_centre, float theta) {
-  const TPolyline& p = list[SelectAssistPolyline(list, angle, theta)];
+}  // namespace
+
+RaySteps MakeRaySteps(float r_centre) {
+  RaySteps steps;
   const double centre = r_centre;
-  const TPointF end = RayEnd(r_centre, theta);
-  std::size_t hint = p.segments.size();  // distances fall from the far end
   for (float b = 0.0f; b <= r_centre; b = F(static_cast<double>(b) + 0.5)) {
-    const float e = F(b / centre);
-    const float sx = F(F(static_cast<double>(end.x) * e) + centre);
-    const float sy = F(F(static_cast<double>(end.y) * e) + centre);
-    const float s = F(static_cast<double>(F(1.0 - e)) * p.length);
-    TPointF q;
-    if (PointAtLengthWalk(p, s, hint, q)) SampleInto(target, sx, sy, F(q.x + centre), F(q.y + centre));
+    const float e = F(b / centre);  // 0 at the centre, 1 at the rim
+    steps.e.push_back(e);
+    steps.one_minus_e.push_back(F(1.0 - e));
+  }
+  steps.count = steps.e.size();
+  // Whole groups of four for the vector kernels; the padding is never mapped.
+  while (steps.e.size() % 4) {
+    steps.e.push_back(1.0f);
+    steps.one_minus_e.push_back(0.0f);
+  }
+  return steps;
+}
+
+void MapChords(const SampleTarget& target, const Chord* chords, std::size_t count, float r_centre,
+               bool vertical) {
+  const double centre = r_centre;
+  for (std::size_t i = 0; i < count; ++i) {
+    const Chord& chord = chords[i];
+    for (float u = -chord.r; u <= chord.r; u = F(static_cast<double>(u) + 0.5)) {
+      const float squeezed = F(centre + F(static_cast<double>(chord.v) * u));
+      const float across = F(centre + u);
+      if (vertical)
+        SampleInto(target, chord.along, squeezed, chord.along, across);
+      else
+        SampleInto(target, squeezed, chord.along, across, chord.along);
+    }
   }
 }
 
-}  // namespace
+void MapRays(const SampleTarget& target, const PolylineList& list, std::int32_t angle, float r_centre,
+             const RaySteps& steps, const float* angles, std::size_t count) {
+  const double centre = r_centre;
+  for (std::size_t r = 0; r < count; ++r) {
+    const float theta = angles[r];
+    const TPolyline& p = list[SelectAssistPolyline(list, angle, theta)];
+    const TPointF end = RayEnd(r_centre, theta);
+    std::size_t hint = p.segments.size();  // distances fall from the far end
+    for (std::size_t i = 0; i < steps.count; ++i) {
+      const float e = steps.e[i];
+      const float sx = F(F(static_cast<double>(end.x) * e) + centre);
+      const float sy = F(F(static_cast<double>(end.y) * e) + centre);
+      const float s = F(static_cast<double>(steps.one_minus_e[i]) * p.length);
+      TPointF q;
+      if (PointAtLengthWalk(p, s, hint, q)) SampleInto(target, sx, sy, F(q.x + centre), F(q.y + centre));
+    }
+  }
+}
+
+}  // namespace fast_mapping
+
+using namespace fast_mapping;
 
 void SquareToDiskFast(TWarpEngine& engine) {
   const std::vector<Chord> chords = Chords(engine);
   const float r_centre = WarpCentre(engine);
-  const double centre = r_centre;
   const bool vertical = engine.direction == 0;
   const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
   const int ranges = ThreadsFor(static_cast<std::int64_t>(chords.size()) * engine.width, 1 << 16);
   const std::vector<std::size_t> cut = LineBoundaries(chords, ranges);
+  const bool avx2 = HasAvx2();
   ForEachRange(ranges, ranges, [&](std::int64_t first, std::int64_t, int) {
-    for (std::size_t i = cut[first]; i < cut[first + 1]; ++i) {
-      const Chord& chord = chords[i];
-      for (float u = -chord.r; u <= chord.r; u = F(static_cast<double>(u) + 0.5)) {
-        const float squeezed = F(centre + F(static_cast<double>(chord.v) * u));
-        const float across = F(centre + u);
-        if (vertical)
-          SampleInto(target, chord.along, squeezed, chord.along, across);
-        else
-          SampleInto(target, squeezed, chord.along, across, chord.along);
-      }
-    }
+    const Chord* begin = chords.data() + cut[first];
+    const std::size_t count = cut[first + 1] - cut[first];
+    if (avx2)
+      MapChordsAvx2(target, begin, count, r_centre, vertical);
+    else
+      MapChords(target, begin, count, r_centre, vertical);
   });
   // The disk picture becomes the source; the old source buffer, refilled,
   // the background destination (the plain pass copies and refills instead).
@@ -129,10 +158,12 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list) {
   const std::size_t pixels = engine.dest.size();
   const int ranges = ThreadsFor(static_cast<std::int64_t>(angles.size()) * engine.width, 1 << 18);
   const std::int32_t angle = engine.angle;
+  const RaySteps steps = MakeRaySteps(r_centre);
+  const auto map = HasAvx2() ? MapRaysAvx2 : MapRays;
 
   if (ranges == 1) {
     const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
-    for (float theta : angles) MapRayWalk(target, list, angle, r_centre, theta);
+    map(target, list, angle, r_centre, steps, angles.data(), angles.size());
     return;
   }
   // The last range writes dest in place; earlier ranges write rasters of
@@ -148,8 +179,8 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list) {
                    dest = own[r].data();
                  }
                  const SampleTarget target = TargetOf(engine, dest, written[r].data());
-                 for (std::int64_t i = begin; i < end; ++i)
-                   MapRayWalk(target, list, angle, r_centre, angles[i]);
+                 map(target, list, angle, r_centre, steps, angles.data() + begin,
+                     static_cast<std::size_t>(end - begin));
                });
   // Each pixel takes the value of the last range that wrote it.
   ForEachRange(static_cast<std::int64_t>(pixels), ranges, [&](std::int64_t b, std::int64_t e, int) {
