@@ -5,6 +5,7 @@
 #include "warp/fast_mapping.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -125,9 +126,15 @@ void MapRays(const SampleTarget& target, const PolylineList& list, std::int32_t 
   }
 }
 
+std::atomic<bool> wide_kernels{true};
+
+bool UseAvx2() { return wide_kernels.load(std::memory_order_relaxed) && HasAvx2(); }
+
 }  // namespace fast_mapping
 
 using namespace fast_mapping;
+
+void AllowWideKernels(bool allow) { wide_kernels.store(allow, std::memory_order_relaxed); }
 
 void SquareToDiskFast(TWarpEngine& engine) {
   const std::vector<Chord> chords = Chords(engine);
@@ -136,7 +143,7 @@ void SquareToDiskFast(TWarpEngine& engine) {
   const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
   const int ranges = ThreadsFor(static_cast<std::int64_t>(chords.size()) * engine.width, 1 << 16);
   const std::vector<std::size_t> cut = LineBoundaries(chords, ranges);
-  const bool avx2 = HasAvx2();
+  const bool avx2 = UseAvx2();
   ForEachRange(ranges, ranges, [&](std::int64_t first, std::int64_t, int) {
     const Chord* begin = chords.data() + cut[first];
     const std::size_t count = cut[first + 1] - cut[first];
@@ -159,7 +166,7 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list) {
   const int ranges = ThreadsFor(static_cast<std::int64_t>(angles.size()) * engine.width, 1 << 18);
   const std::int32_t angle = engine.angle;
   const RaySteps steps = MakeRaySteps(r_centre);
-  const auto map = HasAvx2() ? MapRaysAvx2 : MapRays;
+  const auto map = UseAvx2() ? MapRaysAvx2 : MapRays;
 
   if (ranges == 1) {
     const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);

@@ -9,4 +9,9 @@ void SquareToDiskFast(TWarpEngine& engine);
 void SweepRaysFast(TWarpEngine& engine, const PolylineList& list);
 void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list);
 
+// Lets the fast passes use the CPU's wider vector kernels where it has them
+// (the default); false keeps them on the portable kernels. For tests that
+// check both against the plain engine.
+void AllowWideKernels(bool allow);
+
 }  // namespace quorvel

@@ -8,6 +8,7 @@
 #include "tests/warp/test_shapes.h"
 #include "warp/assist.h"
 #include "warp/fast_assist.h"
+#include "warp/fast_mapping.h"
 #include "warp/job.h"
 #include "warp/polyline.h"
 
@@ -85,8 +86,11 @@ class FastPath : public ::testing::TestWithParam<Case> {};
 
 TEST_P(FastPath, RunWarpJobMatchesThePlainEngineByteForByte) {
   const Case& c = GetParam();
+  // Two threads with the widest kernels the CPU has, three with the
+  // portable ones.
   for (int threads : {2, 3}) {
     SetWorkerThreads(threads);
+    AllowWideKernels(threads == 2);
     TWarpEngine plain, fast;
     plain.reference = true;
     for (TWarpEngine* e : {&plain, &fast}) {
@@ -112,6 +116,7 @@ TEST_P(FastPath, RunWarpJobMatchesThePlainEngineByteForByte) {
     ASSERT_EQ(ps.assist.size(), fs.assist.size());
   }
   SetWorkerThreads(0);
+  AllowWideKernels(true);
 }
 
 const Case kCases[] = {
