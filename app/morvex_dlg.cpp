@@ -1,7 +1,6 @@
 #include "app/morvex_dlg.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QPointer>
 #include <QCoreApplication>
 #include <QFile>
@@ -157,7 +156,7 @@ void CMorvexDlg::LoadResourcesOnce() {
   resourcesLoaded = 1;
   // Disabling the focused button would hand the focus, and with it Enter,
   // to another button; it comes back when the load ends.
-  QPointer<QWidget> focused = QApplication::focusWidget();
+  QPointer<QWidget> focused = focusWidget();
   for (int id : {ids::kRedSlider, ids::kGreenSlider, ids::kBlueSlider}) SetControlEnabled(id, false);
   SetControlVisible(ids::kLoadingText, true);
   const int buttons[] = {ids::kOpen, ids::kSave, ids::kShapeDropDown, ids::kApply};

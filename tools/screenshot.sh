@@ -67,7 +67,7 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 "$stage/quorvel-window" >"$work/window.log" 2>&1 &
 app_pid=$!
-window=$(xdotool search --sync --name '^Quorvel$' | head -1)
+window=$(xdotool search --sync --onlyvisible --name '^Quorvel$' | head -1)
 sleep 2
 import -window root "$out/01-startup.png"
 
@@ -82,7 +82,9 @@ xdotool key Return
 sleep 1.5
 import -window root "$out/02-opened.png"
 
-# Enter presses the default button, "变形(Apply)".
+# Enter presses the default button, "变形(Apply)". Without a window manager
+# the keyboard focus does not come back by itself when the file dialog goes.
+xdotool windowfocus --sync "$window"
 xdotool key Return
 sleep 3
 import -window root "$out/03-result.png"
