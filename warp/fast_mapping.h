@@ -8,6 +8,7 @@ namespace quorvel {
 void SquareToDiskFast(TWarpEngine& engine);
 void SweepRaysFast(TWarpEngine& engine, const PolylineList& list);
 void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list);
+void ApplyFeatherFast(TWarpEngine& engine, PolylineList& list);
 
 // Lets the fast passes use the CPU's wider vector kernels where it has them
 // (the default); false keeps them on the portable kernels. For tests that

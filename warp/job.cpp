@@ -92,7 +92,10 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
     MapAllPixelsFast(engine, slot.assist);
   if (apply) {
     std::fprintf(stderr, "MapAllPixels time = %d ms.\n", MillisecondsSince(t1));
-    ApplyFeather(engine, slot.assist);
+    if (engine.reference)
+      ApplyFeather(engine, slot.assist);
+    else
+      ApplyFeatherFast(engine, slot.assist);
   }
   std::memcpy(pair.square.data(), engine.dest.data(), engine.dest.size() * sizeof(Pixel));
   if (!MakeResult(pair)) return false;

@@ -1,0 +1,33 @@
+// Pieces of the feather shared by the plain and the fast pass.
+#pragma once
+
+#include <cstdint>
+
+#include "warp/geometry.h"
+
+namespace quorvel {
+
+// The feather width actually used (clamped to S / 2) and its step factor.
+struct FeatherBand {
+  std::int32_t width = 0;  // F; 0: nothing to fade
+  float k = 0.0f;          // 1 / (F + 1)
+};
+
+// The pixel index (memory row-major) a feather point falls on: truncated,
+// clamped from above, -1 when it lies below zero.
+inline std::int64_t FeatherPixel(TPointF q, std::int32_t width, std::int32_t height) {
+  const double half_width = width * 0.5;
+  const double px = static_cast<float>(q.x + half_width);
+  const double py = static_cast<float>(q.y + half_width);
+  if (!(px > -1.0) || !(py > -1.0)) return -1;
+  const std::int32_t column = px >= width - 1 ? width - 1 : static_cast<std::int32_t>(px);
+  const std::int32_t row = py >= height - 1 ? height - 1 : static_cast<std::int32_t>(py);
+  return static_cast<std::int64_t>(height - 1 - row) * width + column;
+}
+
+// trunc((s + 1) * k * alpha): the faded alpha at distance s from the rim.
+inline std::uint8_t FadedAlpha(float s, float k, std::uint8_t alpha) {
+  return static_cast<std::uint8_t>(static_cast<std::int32_t>((static_cast<double>(s) + 1.0) * k * alpha));
+}
+
+}  // namespace quorvel
