@@ -92,15 +92,17 @@ Window::Window(int shapes) {
   setup.prompts = &prompts;
   setup.shapeFolder = QString::fromStdString(folder.string());
   dialog = std::make_unique<CMorvexDlg>(setup);
+  // No events are processed here: timer 3 must not run the load before a
+  // test asks for it.
   dialog->show();
-  QApplication::processEvents();
 }
 
 Window::~Window() { dialog.reset(); }
 
 void Window::Load() { dialog->OnTimer(3); }
 
-void Window::Paint() { dialog->Client()->repaint(); }
+// Rendering runs the paint even before the offscreen window is exposed.
+void Window::Paint() { dialog->Client()->grab(); }
 
 void Window::Press(int id) {
   auto* button = qobject_cast<QAbstractButton*>(FindControl(dialog.get(), id));
