@@ -79,6 +79,8 @@ bool SolveHarmonic(const PolygonD& outer, const HarmonicCore& core, std::int32_t
   if (core.hole) {
     MarkInside(*core.hole, g, in_core);
     MarkNear(*core.hole, g, clearance, in_core);
+  } else if (core.nodes && core.nodes->size() == count) {
+    in_core = *core.nodes;
   } else {
     for (std::int32_t j = 0; j < n; ++j)
       for (std::int32_t i = 0; i < n; ++i) {

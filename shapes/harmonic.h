@@ -26,6 +26,7 @@ struct HarmonicGrid {
 
 struct HarmonicCore {
   const PolygonD* hole = nullptr;  // a ring's hole: value 1 inside it
+  const std::vector<char>* nodes = nullptr;  // or these grid nodes (n x n)
   ShapePointD centre;              // otherwise a disk of this centre and radius
   double radius = 0.0;
 };

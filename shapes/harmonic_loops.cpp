@@ -12,6 +12,9 @@ namespace {
 constexpr double kInnermostLevel = 0.9;   // innermost loop around a disk core
 constexpr double kLastRingLevel = 0.95;   // last level loop before a ring's hole
 constexpr int kBins = 2000;
+// Far out in a narrow arm the function falls off exponentially and its
+// level sets below this are solver noise; the first loop starts here.
+constexpr double kLowestLevel = 1e-7;
 
 // The point inside outer farthest from its boundary: coarse search, then a
 // finer one around the best node.
@@ -63,6 +66,7 @@ std::vector<double> ChooseLevels(const HarmonicGrid& g, double spacing, double l
   double psi_min = 0.0;
   for (std::size_t p = 0; p < g.free.size(); ++p)
     if (g.free[p] && g.phi.values[p] > 0.0) psi_min = std::min(psi_min, std::log(g.phi.values[p]));
+  psi_min = std::max(psi_min, std::log(kLowestLevel));
   if (!(psi_min < psi_end)) return {};
   std::vector<std::vector<double>> rates(kBins);
   auto bin = [&](double psi) {
@@ -112,6 +116,32 @@ ShapePointD Descend(const HarmonicGrid& g, ShapePointD p, double level) {
   return p;
 }
 
+// The thick middle of the outline: grid nodes at least share * depth from
+// the boundary, in one piece with the deepest point. A core that follows
+// the shape's arms keeps the function from fading out along them.
+std::vector<char> ThickCore(const PolygonD& outer, std::int32_t n, ShapePointD deepest, double min_distance) {
+  const double step = 300.0 / (n - 1);
+  std::vector<char> thick(std::size_t(n) * n, 0), core(thick.size(), 0);
+  for (std::int32_t j = 0; j < n; ++j)
+    for (std::int32_t i = 0; i < n; ++i) {
+      const ShapePointD p{-150.0 + i * step, -150.0 + j * step};
+      if (PointInPolygon(outer, p) && DistanceToPolygon(outer, p) >= min_distance)
+        thick[std::size_t(j) * n + i] = 1;
+    }
+  const auto si = std::clamp(std::int32_t(std::lround((deepest.x + 150.0) / step)), 0, n - 1);
+  const auto sj = std::clamp(std::int32_t(std::lround((deepest.y + 150.0) / step)), 0, n - 1);
+  std::vector<std::size_t> stack{std::size_t(sj) * n + si};
+  core[stack[0]] = 1;
+  while (!stack.empty()) {
+    const std::size_t p = stack.back();
+    stack.pop_back();
+    const std::size_t nb[4] = {p - 1, p + 1, p - n, p + n};
+    for (std::size_t q : nb)
+      if (q < thick.size() && thick[q] && !core[q]) core[q] = 1, stack.push_back(q);
+  }
+  return core;
+}
+
 ShapePointD TopPoint(const PolygonD& loop, ShapePointD centre) {
   ShapePointD hit;
   std::size_t edge = 0;
@@ -126,6 +156,7 @@ bool BuildHarmonicLoops(const PolygonD& outer, const PolygonD& hole,
                         const HarmonicLoopOptions& options, std::vector<PolygonD>& loops) {
   HarmonicCore core;
   ShapePointD centre;
+  std::vector<char> thick;
   if (!hole.empty()) {
     core.hole = &hole;
     centre = AreaCentroid(hole);
@@ -135,6 +166,10 @@ bool BuildHarmonicLoops(const PolygonD& outer, const PolygonD& hole,
     if (depth <= 0.0) return false;
     core.centre = centre;
     core.radius = std::clamp(0.1 * depth, 1.5 * 300.0 / (options.grid - 1), 6.0);
+    if (options.core_share > 0.0) {
+      thick = ThickCore(outer, options.grid, centre, options.core_share * depth);
+      core.nodes = &thick;
+    }
   }
   HarmonicGrid g;
   const double step = 300.0 / (options.grid - 1);

@@ -14,6 +14,9 @@ struct HarmonicLoopOptions {
   double spacing = 3.0;      // widest gap between neighbouring loops
   std::int32_t max_loops = 64;
   std::int32_t loops = 0;    // 0: as the spacing asks (up to max_loops)
+  // 0: the core is a small disk at the deepest point; otherwise the nodes
+  // at least this share of the deepest point's depth inside, joined to it.
+  double core_share = 0.0;
 };
 
 // outer: positively oriented boundary in the frame; hole: a ring's hole,

@@ -147,7 +147,9 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   harmonic.grid = std::clamp(options.grid, 101, 1201);
   harmonic.spacing = std::max(0.5, options.spacing);
   harmonic.loops = options.loops;
-  for (int tries = 0; tries < 2; ++tries) {
+  // A small core first; then cores that reach along the shape's arms.
+  for (double share : {0.0, 0.6, 0.4}) {
+    harmonic.core_share = share;
     std::vector<PolygonD> loops;
     attempt.method = LoopMethod::kHarmonic;
     attempt.check = LoopCheckReport{};
@@ -158,8 +160,6 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
     }
     result.method = attempt.method;
     result.check = attempt.check;
-    harmonic.grid = std::min(1201, harmonic.grid * 3 / 2);
-    harmonic.spacing *= 0.7;
   }
   return ShapeBuildProblem::kNoLoops;
 }

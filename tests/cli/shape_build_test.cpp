@@ -1,0 +1,95 @@
+// quorvel-shape build and sheet as a user runs them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/shape_dump.h"
+#include "shapes/loop_encoder.h"
+#include "shapes/shape_reader.h"
+#include "tests/shapes/shape_test_support.h"
+
+namespace quorvel {
+namespace {
+
+using testing::TempFolder;
+using testing::WriteBytes;
+
+int RunShapeTool(const std::string& args) {
+  const std::string command = std::string("'") + QUORVEL_SHAPE_TOOL + "' " + args + " >/dev/null 2>&1";
+  const int raw = std::system(command.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+std::string Capture(const std::string& args) {
+  std::string out;
+  FILE* pipe = popen((std::string("'") + QUORVEL_SHAPE_TOOL + "' " + args + " 2>/dev/null").c_str(), "r");
+  if (!pipe) return out;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  pclose(pipe);
+  return out;
+}
+
+void WriteText(const std::filesystem::path& p, const std::string& text) {
+  WriteBytes(p, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+std::string Q(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
+
+TEST(ShapeBuild, DumpOfABuiltFileShowsTheLoopsThatWereWritten) {
+  TempFolder dir;
+  WriteText(dir / "drop.svg",
+            "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'>"
+            "<g transform='translate(1 0)'><path d='M4 0 c1 2 4 4 4 6 a4 4 0 0 1 -8 0 c0-2 3-4 4-6z'/></g></svg>");
+  ASSERT_EQ(RunShapeTool("build " + Q(dir / "drop.svg") + " -o " + Q(dir / "drop.qshp")), 0);
+  DecodedShapeFile file;
+  ASSERT_EQ(ReadShapeFile(dir / "drop.qshp", file), ShapeFileProblem::kNone);
+  ASSERT_GE(file.loops.size(), 2u);
+
+  ShapeDump dump;
+  std::string error;
+  ASSERT_TRUE(ParseShapeDump(Capture("dump " + Q(dir / "drop.qshp")), dump, error)) << error;
+  ASSERT_EQ(dump.loops.size(), file.loops.size());
+  for (std::size_t k = 0; k < dump.loops.size(); ++k) {
+    ASSERT_EQ(dump.loops[k].size(), file.loops[k].points.size());
+    for (std::size_t i = 0; i < dump.loops[k].size(); ++i) {
+      EXPECT_EQ(float(dump.loops[k][i].x), file.loops[k].points[i].x);
+      EXPECT_EQ(float(dump.loops[k][i].y), file.loops[k].points[i].y);
+    }
+  }
+  EXPECT_EQ(dump.outline.size(), file.outline.size());
+}
+
+TEST(ShapeBuild, RefusalsWriteNoFile) {
+  TempFolder dir;
+  const std::filesystem::path out = dir / "out.qshp";
+  WriteText(dir / "empty.svg", "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'><rect width='5' height='5' fill='none'/></svg>");
+  WriteText(dir / "garbage.svg", "this is not a drawing");
+  WriteText(dir / "two.svg",
+            "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'>"
+            "<circle cx='2' cy='5' r='2'/><circle cx='8' cy='5' r='2'/></svg>");
+  for (const char* name : {"empty.svg", "garbage.svg", "two.svg", "absent.svg"}) {
+    EXPECT_EQ(RunShapeTool("build " + Q(dir / name) + " -o " + Q(out)), 3) << name;
+    EXPECT_FALSE(std::filesystem::exists(out)) << name;
+  }
+  EXPECT_EQ(RunShapeTool("build " + Q(dir / "two.svg")), 1);
+  EXPECT_EQ(RunShapeTool("build " + Q(dir / "two.svg") + " -o " + Q(out) + " --method round"), 1);
+}
+
+TEST(ShapeSheet, EmptyFolderIsRefusedAndASheetIsWritten) {
+  TempFolder dir;
+  EXPECT_EQ(RunShapeTool("sheet --shapes " + Q(dir.path()) + " -o " + Q(dir / "s.png")), 3);
+  WriteText(dir / "sq.svg", "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'><rect x='1' y='1' width='8' height='8'/></svg>");
+  std::filesystem::create_directory(dir / "lib");
+  ASSERT_EQ(RunShapeTool("build " + Q(dir / "sq.svg") + " -o " + Q(dir / "lib" / "sq.qshp")), 0);
+  const std::string stats = Capture("sheet --shapes " + Q(dir / "lib") + " -o " + Q(dir / "s.png") + " --stats");
+  EXPECT_NE(stats.find("sq"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(dir / "s.png"));
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,138 @@
+// Building loops from rendered outlines: methods, rings, refusals.
+#include "shapes/loop_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "shapes/loop_encoder.h"
+#include "shapes/polygon_ops.h"
+
+namespace quorvel {
+namespace {
+
+// A side x side mask, coverage by sampling 4 x 4 points per pixel.
+TCoverageMask Mask(std::int32_t side, const std::function<bool(double, double)>& filled) {
+  TCoverageMask m;
+  m.width = m.height = side;
+  m.coverage.resize(std::size_t(side) * side);
+  for (std::int32_t y = 0; y < side; ++y)
+    for (std::int32_t x = 0; x < side; ++x) {
+      int hits = 0;
+      for (int sy = 0; sy < 4; ++sy)
+        for (int sx = 0; sx < 4; ++sx) hits += filled(x + (sx + 0.5) / 4, y + (sy + 0.5) / 4);
+      m.coverage[std::size_t(y) * side + x] = std::uint8_t(hits * 255 / 16);
+    }
+  return m;
+}
+
+bool InDisk(double x, double y, double cx, double cy, double r) { return std::hypot(x - cx, y - cy) < r; }
+
+std::vector<std::vector<TPointF>> Decoded(const ShapeFileContents& c) {
+  std::vector<std::vector<TPointF>> loops;
+  for (const ShapeFileBlock& b : c.blocks) loops.push_back(DecodeShapeBlock(b));
+  return loops;
+}
+
+TEST(BuildShapeLoops, DiskGivesScaledLoopsFittedWithMarginAndStartingAtTheTop) {
+  const TCoverageMask m = Mask(300, [](double x, double y) { return InDisk(x, y, 150, 150, 120); });
+  LoopBuildResult r;
+  ASSERT_EQ(BuildShapeLoops(m, {}, r), ShapeBuildProblem::kNone);
+  EXPECT_EQ(r.method, LoopMethod::kScaled);
+  const auto loops = Decoded(r.contents);
+  ASSERT_EQ(loops.size(), 8u);
+  EXPECT_TRUE(CheckShapeLoops(loops).Usable());
+  // Fitted to 288 units across, centred; the start straight above the centre.
+  float x0 = 1e9f, x1 = -1e9f;
+  for (const TPointF& p : loops[0]) x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
+  EXPECT_NEAR(x1 - x0, 288.0, 0.5);
+  EXPECT_NEAR(loops[0][0].x, 0.0, 0.3);
+  EXPECT_NEAR(loops[0][0].y, -144.0, 0.3);
+  // Start points in correspondence: the innermost loop starts above the centre too.
+  EXPECT_NEAR(loops.back()[0].x, 0.0, 0.05);
+  EXPECT_LT(loops.back()[0].y, 0.0f);
+  // The outline is the outer loop in the design square.
+  for (const ShapePointD& p : r.contents.outline) {
+    EXPECT_NEAR(std::hypot(p.x - 300.0, p.y - 300.0), 288.0, 0.6);
+  }
+}
+
+TEST(BuildShapeLoops, HarmonicLoopsOfAnEllipseAreUsable) {
+  const TCoverageMask m = Mask(300, [](double x, double y) {
+    return std::hypot((x - 150) / 130, (y - 150) / 90) < 1.0;
+  });
+  LoopBuildOptions options;
+  options.method = LoopMethod::kHarmonic;
+  LoopBuildResult r;
+  ASSERT_EQ(BuildShapeLoops(m, options, r), ShapeBuildProblem::kNone);
+  EXPECT_EQ(r.method, LoopMethod::kHarmonic);
+  const auto loops = Decoded(r.contents);
+  EXPECT_GT(loops.size(), 8u);
+  EXPECT_TRUE(CheckShapeLoops(loops).Usable());
+}
+
+// Thin horns make the harmonic loops crowd against the boundary; such an
+// outline is refused rather than written with crossing assist polylines.
+TEST(BuildShapeLoops, ThinCrescentIsRefusedWithTheReason) {
+  const TCoverageMask m = Mask(300, [](double x, double y) {
+    return InDisk(x, y, 150, 150, 130) && !InDisk(x, y, 215, 150, 100);
+  });
+  LoopBuildResult r;
+  ASSERT_EQ(BuildShapeLoops(m, {}, r), ShapeBuildProblem::kNoLoops);
+  EXPECT_FALSE(r.check.Usable());
+  EXPECT_TRUE(r.contents.blocks.empty());
+}
+
+TEST(BuildShapeLoops, RingEndsOnItsHole) {
+  const TCoverageMask m = Mask(300, [](double x, double y) {
+    return InDisk(x, y, 150, 150, 130) && !InDisk(x, y, 150, 150, 60);
+  });
+  LoopBuildResult r;
+  ASSERT_EQ(BuildShapeLoops(m, {}, r), ShapeBuildProblem::kNone);
+  EXPECT_EQ(r.method, LoopMethod::kHarmonic);
+  const auto loops = Decoded(r.contents);
+  ASSERT_GE(loops.size(), 3u);
+  // The hole, fitted like the rest: radius 60 * 288 / 260.
+  for (const TPointF& p : loops.back()) EXPECT_NEAR(std::hypot(p.x, p.y), 60.0 * 288.0 / 260.0, 0.6);
+  EXPECT_TRUE(CheckShapeLoops(loops).Usable());
+}
+
+TEST(BuildShapeLoops, Refusals) {
+  LoopBuildResult r;
+  EXPECT_EQ(BuildShapeLoops(Mask(100, [](double, double) { return false; }), {}, r),
+            ShapeBuildProblem::kNoFilledArea);
+  EXPECT_EQ(BuildShapeLoops(TCoverageMask{}, {}, r), ShapeBuildProblem::kNoFilledArea);
+  EXPECT_EQ(BuildShapeLoops(Mask(200, [](double x, double y) {
+                              return InDisk(x, y, 50, 100, 40) || InDisk(x, y, 150, 100, 40);
+                            }), {}, r),
+            ShapeBuildProblem::kSeveralPieces);
+  EXPECT_EQ(BuildShapeLoops(Mask(200, [](double x, double y) {
+                              return InDisk(x, y, 100, 100, 90) && !InDisk(x, y, 60, 100, 25) &&
+                                     !InDisk(x, y, 140, 100, 25);
+                            }), {}, r),
+            ShapeBuildProblem::kSeveralHoles);
+}
+
+TEST(BuildShapeLoops, SpecksAreDroppedAndPinholesFilled) {
+  const TCoverageMask m = Mask(200, [](double x, double y) {
+    return (InDisk(x, y, 100, 100, 80) && !InDisk(x, y, 100, 100, 2)) || InDisk(x, y, 195, 5, 2);
+  });
+  LoopBuildResult r;
+  ASSERT_EQ(BuildShapeLoops(m, {}, r), ShapeBuildProblem::kNone);
+  EXPECT_EQ(r.method, LoopMethod::kScaled);  // no ring: the pinhole is filled
+}
+
+TEST(PolygonOps, StarKernelOfAnLShapeIsItsCorner) {
+  const PolygonD l{{0, 0}, {10, 0}, {10, 4}, {4, 4}, {4, 10}, {0, 10}};
+  ASSERT_GT(SignedArea(l), 0.0);
+  const PolygonD kernel = StarKernel(l, 0.0);
+  ASSERT_FALSE(kernel.empty());
+  EXPECT_NEAR(SignedArea(kernel), 16.0, 1e-9);
+  const PolygonD u{{0, 0}, {10, 0}, {10, 10}, {7, 10}, {7, 3}, {3, 3}, {3, 10}, {0, 10}};
+  EXPECT_TRUE(StarKernel(u, 0.0).empty() || SignedArea(StarKernel(u, 0.0)) < 1e-9);
+  EXPECT_TRUE(StarKernel(u, 0.5).empty());
+}
+
+}  // namespace
+}  // namespace quorvel
