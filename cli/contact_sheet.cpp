@@ -49,27 +49,28 @@ Pixel OverGrey(Pixel p) {
   return out;
 }
 
+// Whether frame point (x, y) lies inside a closed polyline (even-odd).
+bool Inside(const TPolyline& loop, double x, double y) {
+  bool in = false;
+  for (const TSegment& s : loop.segments)
+    if ((s.y1 > y) != (s.y2 > y) && x < s.x1 + (y - s.y1) * (s.x2 - s.x1) / (s.y2 - s.y1)) in = !in;
+  return in;
+}
+
 // Share of the pixels whose centres lie inside the outer loop (scaled to
-// side) that the warp wrote.
+// side) that the warp wrote. The innermost loop's inside is left out: the
+// rays end on that loop, and for a ring it is the hole.
 double ReachedShare(const PolylineList& loops, const PixelBlock& dest, std::int32_t side) {
   if (loops.empty()) return 0.0;
   const double k = side / 300.0;
   std::size_t inside = 0, reached = 0;
-  std::vector<double> xs;
-  for (std::int32_t row = 0; row < side; ++row) {
-    const double y = (row + 0.5) / k - 150.0;
-    xs.clear();
-    for (const TSegment& s : loops[0].segments)
-      if ((s.y1 > y) != (s.y2 > y)) xs.push_back(s.x1 + (y - s.y1) * (s.x2 - s.x1) / (s.y2 - s.y1));
-    std::sort(xs.begin(), xs.end());
-    for (std::size_t i = 0; i + 1 < xs.size(); i += 2)
-      for (std::int32_t col = 0; col < side; ++col) {
-        const double x = (col + 0.5) / k - 150.0;
-        if (x < xs[i] || x >= xs[i + 1]) continue;
-        ++inside;
-        reached += AlphaOf(dest[std::size_t(side - 1 - row) * side + col]) != 0;
-      }
-  }
+  for (std::int32_t row = 0; row < side; ++row)
+    for (std::int32_t col = 0; col < side; ++col) {
+      const double x = (col + 0.5) / k - 150.0, y = (row + 0.5) / k - 150.0;
+      if (!Inside(loops.front(), x, y) || (loops.size() > 1 && Inside(loops.back(), x, y))) continue;
+      ++inside;
+      reached += AlphaOf(dest[std::size_t(side - 1 - row) * side + col]) != 0;
+    }
   return inside ? double(reached) / double(inside) : 0.0;
 }
 
