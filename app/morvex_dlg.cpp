@@ -19,6 +19,7 @@
 #include "app/pane_layout.h"
 #include "app/resources.h"
 #include "app/user_prompts.h"
+#include "shapes/platform.h"
 #include "shapes/shape_library.h"
 
 namespace quorvel {
@@ -28,7 +29,7 @@ constexpr int kRepaintTimer = 1;
 constexpr int kLoadTimer = 3;
 
 QString DefaultShapeFolderPath() {
-  return QCoreApplication::applicationDirPath() + QStringLiteral("/quorvel");
+  return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kShapeFolderName);
 }
 
 TPixels32Desc StampDesc(TImagePair& logo) {

@@ -31,7 +31,7 @@ class TPaneLayer;
 
 struct MorvexDlgSetup {
   IUserPrompts* prompts = nullptr;  // nullptr: the real dialogs and browser
-  QString shapeFolder;              // empty: the "quorvel" folder beside the executable
+  QString shapeFolder;              // empty: the shape folder beside the executable
 };
 
 class CMorvexDlg : public QDialog, private IPaneWindow {

@@ -82,7 +82,21 @@ bool StarCentre(const PolygonD& outer, ShapePointD& centre) {
   return true;
 }
 
-bool Encode(const std::vector<PolygonD>& loops, LoopBuildResult& result) {
+// Upside down and back: the loops are worked out on the shape turned upside
+// down (clockwise, starting at the top) and turned back here, so they start
+// at the bottom and run anticlockwise on screen. That is what lays a picture
+// upright: the mapping puts the picture's bottom edge at the loops' start
+// and its right edge a quarter further along.
+PolygonD TurnedOver(const PolygonD& loop) {
+  PolygonD turned;
+  turned.reserve(loop.size());
+  for (const ShapePointD& p : loop) turned.push_back({p.x, -p.y});
+  return turned;
+}
+
+bool Encode(const std::vector<PolygonD>& worked, LoopBuildResult& result) {
+  std::vector<PolygonD> loops;
+  for (const PolygonD& loop : worked) loops.push_back(TurnedOver(loop));
   ShapeFileContents contents;
   std::vector<std::vector<TPointF>> decoded;
   for (const PolygonD& loop : loops) {
@@ -126,6 +140,11 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   if (!TraceRegion(region, traced)) return ShapeBuildProblem::kNoLoops;
   FitToFrame(traced, std::clamp(options.margin, 0.0, 200.0));
   if (traced.outer.size() < 3) return ShapeBuildProblem::kNoFilledArea;
+  // Worked on upside down (see TurnedOver), keeping the clockwise order.
+  for (PolygonD* poly : {&traced.outer, &traced.hole}) {
+    *poly = TurnedOver(*poly);
+    std::reverse(poly->begin(), poly->end());
+  }
 
   LoopBuildResult attempt;
   ShapePointD centre;

@@ -1,6 +1,7 @@
 // Turning a rendered outline into the contents of a shape file: the outline
 // in the design square and nested loops in the polyline frame, outer
-// boundary first, all clockwise on screen, start points in correspondence.
+// boundary first, all anticlockwise on screen from the bottom, start points
+// in correspondence.
 #pragma once
 
 #include <cstdint>

@@ -90,9 +90,12 @@ LoopCheckReport CheckShapeLoops(const std::vector<std::vector<TPointF>>& loops, 
   report.same_orientation = !loops.empty();
   report.nested = !loops.empty();
   std::vector<PolygonD> polys;
+  double first_sign = 0.0;
   for (const auto& loop : loops) {
     polys.push_back(AsPolygon(loop));
-    if (loop.size() < 3 || !(SignedArea(polys.back()) > 0.0)) report.same_orientation = false;
+    const double area = SignedArea(polys.back());
+    if (first_sign == 0.0) first_sign = area > 0.0 ? 1.0 : -1.0;
+    if (loop.size() < 3 || !(area * first_sign > 0.0)) report.same_orientation = false;
   }
   for (std::size_t k = 1; k < polys.size() && report.nested; ++k) {
     for (const ShapePointD& p : polys[k])

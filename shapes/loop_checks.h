@@ -12,7 +12,7 @@ namespace quorvel {
 
 struct LoopCheckReport {
   bool nested = false;            // every loop strictly inside the one before
-  bool same_orientation = false;  // every loop runs clockwise on screen
+  bool same_orientation = false;  // every loop runs the same way round
   std::size_t assist_count = 0;
   std::size_t assist_crossings = 0;  // pairs of assist segments that cross properly
   std::vector<TPointF> first_crossings;  // where (working-square units), up to 8

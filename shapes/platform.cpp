@@ -19,7 +19,7 @@ std::filesystem::path ExecutableFolder() {
 
 std::filesystem::path DefaultShapeFolder() {
   const std::filesystem::path folder = ExecutableFolder();
-  return (folder.empty() ? std::filesystem::path("/") : folder) / "quorvel";
+  return (folder.empty() ? std::filesystem::path("/") : folder) / kShapeFolderName;
 }
 
 bool NameLessCaseInsensitive(const std::string& a, const std::string& b) {

@@ -12,7 +12,12 @@ namespace quorvel {
 // it cannot be found.
 std::filesystem::path ExecutableFolder();
 
-// ExecutableFolder() / "quorvel"; "/quorvel" when the executable's folder is unknown.
+// The shape folder's name. Not "quorvel": the window's executable already
+// bears that name in the same folder.
+inline constexpr const char* kShapeFolderName = "quorvel-shapes";
+
+// ExecutableFolder() / kShapeFolderName; "/" + that name when the
+// executable's folder is unknown.
 std::filesystem::path DefaultShapeFolder();
 
 struct FolderListEntry {

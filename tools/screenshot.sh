@@ -14,7 +14,7 @@ quorvel_install_missing xvfb xdotool imagemagick fonts-wqy-microhei x11-utils
 
 if [ ! -x "$build/bin/quorvel" ] || [ ! -x "$build/bin/quorvel-shape" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" --target quorvel quorvel-shape
+  cmake --build "$build" --target quorvel quorvel_shapelib
 fi
 mkdir -p "$out"
 work=$(mktemp -d)
@@ -26,30 +26,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-# The window looks for its shapes in the "quorvel" folder beside its
-# executable, and in the build tree that name is the executable itself; so
-# it runs from a folder of its own, next to a folder of shapes.
-stage=$work/stage
-mkdir -p "$stage/quorvel"
-cp "$build/bin/quorvel" "$stage/quorvel-window"
-if ! compgen -G "$stage/quorvel/*.qshp" >/dev/null; then
-  # A five-pointed star whose loops shrink toward the centre.
-  awk 'BEGIN {
-    loops = 6; n = 200; pi = atan2(0, -1)
-    print "polylines", loops
-    for (k = 0; k < loops; k++) {
-      print "polyline", n + 1
-      s = 1 - k / loops
-      for (i = 0; i <= n; i++) {
-        a = 2 * pi * (i % n) / n - pi / 2
-        r = 145 * s * (0.62 + 0.38 * cos(5 * (a + pi / 2)))
-        printf "%.4f %.4f\n", r * cos(a), r * sin(a)
-      }
-    }
-  }' >"$work/star.txt"
-  "$build/bin/quorvel-shape" pack "$work/star.txt" -o "$stage/quorvel/star.qshp"
-fi
 
 # A picture with something to follow through the warp: colour, a grid, text.
 convert -size 800x600 -seed 7 plasma:gold-steelblue -blur 0x2 \
@@ -65,7 +41,7 @@ xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-"$stage/quorvel-window" >"$work/window.log" 2>&1 &
+"$build/bin/quorvel" >"$work/window.log" 2>&1 &
 app_pid=$!
 window=$(xdotool search --sync --onlyvisible --name '^Quorvel$' | head -1)
 sleep 2

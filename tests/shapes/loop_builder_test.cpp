@@ -35,7 +35,7 @@ std::vector<std::vector<TPointF>> Decoded(const ShapeFileContents& c) {
   return loops;
 }
 
-TEST(BuildShapeLoops, DiskGivesScaledLoopsFittedWithMarginAndStartingAtTheTop) {
+TEST(BuildShapeLoops, DiskGivesScaledLoopsFittedWithMarginStartingAtTheBottom) {
   const TCoverageMask m = Mask(300, [](double x, double y) { return InDisk(x, y, 150, 150, 120); });
   LoopBuildResult r;
   ASSERT_EQ(BuildShapeLoops(m, {}, r), ShapeBuildProblem::kNone);
@@ -43,15 +43,19 @@ TEST(BuildShapeLoops, DiskGivesScaledLoopsFittedWithMarginAndStartingAtTheTop) {
   const auto loops = Decoded(r.contents);
   ASSERT_EQ(loops.size(), 8u);
   EXPECT_TRUE(CheckShapeLoops(loops).Usable());
-  // Fitted to 288 units across, centred; the start straight above the centre.
+  // Fitted to 288 units across, centred; the start straight below the
+  // centre (y grows downwards), and the loop runs anticlockwise on screen,
+  // towards the right first: that lays a picture upright.
   float x0 = 1e9f, x1 = -1e9f;
   for (const TPointF& p : loops[0]) x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
   EXPECT_NEAR(x1 - x0, 288.0, 0.5);
   EXPECT_NEAR(loops[0][0].x, 0.0, 0.3);
-  EXPECT_NEAR(loops[0][0].y, -144.0, 0.3);
-  // Start points in correspondence: the innermost loop starts above the centre too.
+  EXPECT_NEAR(loops[0][0].y, 144.0, 0.3);
+  EXPECT_GT(loops[0][1].x, 0.0f);
+  EXPECT_GT(loops[0][loops[0].size() / 4].x, 100.0f);
+  // Start points in correspondence: the innermost loop starts below the centre too.
   EXPECT_NEAR(loops.back()[0].x, 0.0, 0.05);
-  EXPECT_LT(loops.back()[0].y, 0.0f);
+  EXPECT_GT(loops.back()[0].y, 0.0f);
   // The outline is the outer loop in the design square.
   for (const ShapePointD& p : r.contents.outline) {
     EXPECT_NEAR(std::hypot(p.x - 300.0, p.y - 300.0), 288.0, 0.6);

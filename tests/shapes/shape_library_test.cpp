@@ -175,7 +175,7 @@ TEST(Platform, ShapeFolderLiesBesideTheExecutable) {
   const fs::path folder = ExecutableFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_TRUE(fs::exists(folder / "shapes_tests"));
-  EXPECT_EQ(DefaultShapeFolder(), folder / "quorvel");
+  EXPECT_EQ(DefaultShapeFolder(), folder / "quorvel-shapes");
 }
 
 TEST(Platform, NameOrderIgnoresCaseThenUsesBytes) {
