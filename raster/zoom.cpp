@@ -150,6 +150,44 @@ bool HasSse41() {
 
 std::atomic<bool> plain_resampler{false};
 
+// One destination row: border samples where the 4 x 4 neighbourhood leaves
+// the source, inner(y16, x16, out, count) for the span in between.
+template <class Inner>
+void ZoomRow(const TPixels32Desc& dst, const TPixels32Desc& src, const ZoomGeometry& g, std::int32_t y,
+             Inner&& inner) {
+  const std::int32_t y16 = g.start_y + y * g.step_y;
+  Pixel* out = RowOf(dst, y);
+  const bool border_row = y < g.top || y >= g.bottom;
+  const std::int32_t inner_begin = border_row ? dst.width : g.left;
+  const std::int32_t inner_end = border_row ? dst.width : g.right;
+  std::int32_t x = 0;
+  std::int32_t x16 = g.start_x;
+  for (; x < inner_begin; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
+  if (inner_end > inner_begin) inner(y16, x16, out + x, inner_end - inner_begin);
+  x = inner_end;
+  x16 = g.start_x + x * g.step_x;
+  for (; x < dst.width; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
+}
+
+// The inner span one sample at a time.
+struct PlainSpan {
+  const TPixels32Desc& src;
+  std::int32_t step_x;
+  void operator()(std::int32_t y16, std::int32_t x16, Pixel* out, std::int32_t count) const {
+    for (std::int32_t i = 0; i < count; ++i, x16 += step_x) out[i] = SampleFast(src.pixels, src.stride, x16, y16);
+  }
+};
+
+// Rows are independent; threads take contiguous bands of them.
+template <class Inner>
+void ZoomRowsInParallel(const TPixels32Desc& dst, const TPixels32Desc& src, const ZoomGeometry& g,
+                        const Inner& inner) {
+  ForEachRange(dst.height, ThreadsFor(static_cast<std::int64_t>(dst.width) * dst.height, 1 << 16),
+               [&](std::int64_t first, std::int64_t end, int) {
+                 for (std::int64_t y = first; y < end; ++y) ZoomRow(dst, src, g, static_cast<std::int32_t>(y), inner);
+               });
+}
+
 }  // namespace
 
 void SetZoomReference(bool plain) { plain_resampler.store(plain, std::memory_order_relaxed); }
@@ -158,19 +196,7 @@ bool ZoomBicubicReference(const TPixels32Desc& dst, const TPixels32Desc& src) {
   if (Refused(dst, src)) return false;
   if (Empty(dst, src)) return true;
   const ZoomGeometry g = Geometry(dst, src);
-  std::int32_t y16 = g.start_y;
-  for (std::int32_t y = 0; y < dst.height; ++y, y16 += g.step_y) {
-    Pixel* out = RowOf(dst, y);
-    std::int32_t x16 = g.start_x;
-    if (y < g.top || y >= g.bottom) {
-      for (std::int32_t x = 0; x < dst.width; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
-      continue;
-    }
-    std::int32_t x = 0;
-    for (; x < g.left; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
-    for (; x < g.right; ++x, x16 += g.step_x) out[x] = SampleFast(src.pixels, src.stride, x16, y16);
-    for (; x < dst.width; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
-  }
+  for (std::int32_t y = 0; y < dst.height; ++y) ZoomRow(dst, src, g, y, PlainSpan{src, g.step_x});
   return true;
 }
 
@@ -179,45 +205,25 @@ bool ZoomBicubic(const TPixels32Desc& dst, const TPixels32Desc& src) {
   if (Refused(dst, src)) return false;
   if (Empty(dst, src)) return true;
   const ZoomGeometry g = Geometry(dst, src);
-
-  const bool simd = HasSse41();
-  std::vector<ColumnTaps> taps;
-  if (simd) {
-    taps.resize(static_cast<std::size_t>(std::max(0, g.right - g.left)));
-    for (std::int32_t x = g.left; x < g.right; ++x) {
-      const std::int32_t x16 = g.start_x + x * g.step_x;
-      const std::int32_t u = (x16 >> 8) & 255;
-      const std::int32_t* w = BicubicWeightTable;
-      const auto w0 = static_cast<std::int16_t>(w[256 + u]), w1 = static_cast<std::int16_t>(w[u]);
-      const auto w2 = static_cast<std::int16_t>(w[256 - u]), w3 = static_cast<std::int16_t>(w[512 - u]);
-      taps[x - g.left] = ColumnTaps{_mm_setr_epi16(w0, w1, w0, w1, w0, w1, w0, w1),
-                                    _mm_setr_epi16(w2, w3, w2, w3, w2, w3, w2, w3),
-                                    static_cast<std::ptrdiff_t>((x16 >> 16) - 1) * 4};
-    }
+  if (!HasSse41()) {
+    ZoomRowsInParallel(dst, src, g, PlainSpan{src, g.step_x});
+    return true;
   }
 
-  // Rows are independent; threads take contiguous bands of them.
-  const std::int64_t work = static_cast<std::int64_t>(dst.width) * dst.height;
-  ForEachRange(dst.height, ThreadsFor(work, 1 << 16), [&](std::int64_t first, std::int64_t end, int) {
-    for (std::int32_t y = static_cast<std::int32_t>(first); y < end; ++y) {
-      const std::int32_t y16 = g.start_y + y * g.step_y;
-      Pixel* out = RowOf(dst, y);
-      std::int32_t x16 = g.start_x;
-      if (y < g.top || y >= g.bottom) {
-        for (std::int32_t x = 0; x < dst.width; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
-        continue;
-      }
-      std::int32_t x = 0;
-      for (; x < g.left; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
-      if (simd) {
-        InnerSpanSse41(src, y16, taps.data(), g.right - g.left, out + g.left);
-        x = g.right;
-        x16 = g.start_x + x * g.step_x;
-      } else {
-        for (; x < g.right; ++x, x16 += g.step_x) out[x] = SampleFast(src.pixels, src.stride, x16, y16);
-      }
-      for (; x < dst.width; ++x, x16 += g.step_x) out[x] = SampleBorder(src, x16, y16);
-    }
+  // Column weights and offsets of the inner span, once for all rows.
+  std::vector<ColumnTaps> taps(static_cast<std::size_t>(std::max(0, g.right - g.left)));
+  for (std::int32_t x = g.left; x < g.right; ++x) {
+    const std::int32_t x16 = g.start_x + x * g.step_x;
+    const std::int32_t u = (x16 >> 8) & 255;
+    const std::int32_t* w = BicubicWeightTable;
+    const auto w0 = static_cast<std::int16_t>(w[256 + u]), w1 = static_cast<std::int16_t>(w[u]);
+    const auto w2 = static_cast<std::int16_t>(w[256 - u]), w3 = static_cast<std::int16_t>(w[512 - u]);
+    taps[x - g.left] = ColumnTaps{_mm_setr_epi16(w0, w1, w0, w1, w0, w1, w0, w1),
+                                  _mm_setr_epi16(w2, w3, w2, w3, w2, w3, w2, w3),
+                                  static_cast<std::ptrdiff_t>((x16 >> 16) - 1) * 4};
+  }
+  ZoomRowsInParallel(dst, src, g, [&](std::int32_t y16, std::int32_t, Pixel* out, std::int32_t count) {
+    InnerSpanSse41(src, y16, taps.data(), count, out);
   });
   return true;
 }

@@ -2,30 +2,16 @@
 
 #include <cstddef>
 
+#include "warp/assist_chain.h"
 #include "warp/fast_assist.h"
 #include "warp/polyline.h"
 
 namespace quorvel {
 
 void AssistPolylineAt(const PolylineList& guides, float t, TPolyline& q) {
-  const std::size_t n = guides.size();
-  if (n == 0) return;
-  TPointF previous{0.0f, 0.0f};
-  PointAtLength(guides[0], static_cast<float>(static_cast<double>(guides[0].length) * t),
-                previous);
-  for (std::size_t i = 1; i < n; ++i) {
-    // Starts from the previous point, which is what a loop without segments
-    // (not found) contributes.
-    TPointF point = previous;
-    PointAtLength(guides[i], static_cast<float>(static_cast<double>(t) * guides[i].length),
-                  point);
-    TSegment& seg = q.segments[i - 1];
-    seg.x1 = previous.x;
-    seg.y1 = previous.y;
-    seg.x2 = point.x;
-    seg.y2 = point.y;
-    previous = point;
-  }
+  AssistChainAt(guides, t, q, [&guides](std::size_t i, float s, TPointF& point) {
+    return PointAtLength(guides[i], s, point);
+  });
 }
 
 void GenerateAssistPolyline_Dis(PolylineList& guides, PolylineList& out) {

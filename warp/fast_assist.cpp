@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "raster/parallel.h"
+#include "warp/assist_chain.h"
 #include "warp/polyline.h"
 #include "warp/polyline_walk.h"
 
@@ -13,21 +14,9 @@ namespace quorvel {
 namespace {
 
 void AssistAtWalk(const PolylineList& guides, float t, std::vector<std::size_t>& hints, TPolyline& q) {
-  const std::size_t n = guides.size();
-  TPointF previous{0.0f, 0.0f};
-  PointAtLengthWalk(guides[0], static_cast<float>(static_cast<double>(guides[0].length) * t), hints[0],
-                    previous);
-  for (std::size_t i = 1; i < n; ++i) {
-    TPointF point = previous;
-    PointAtLengthWalk(guides[i], static_cast<float>(static_cast<double>(t) * guides[i].length), hints[i],
-                      point);
-    TSegment& seg = q.segments[i - 1];
-    seg.x1 = previous.x;
-    seg.y1 = previous.y;
-    seg.x2 = point.x;
-    seg.y2 = point.y;
-    previous = point;
-  }
+  AssistChainAt(guides, t, q, [&](std::size_t i, float s, TPointF& point) {
+    return PointAtLengthWalk(guides[i], s, hints[i], point);
+  });
 }
 
 }  // namespace

@@ -23,16 +23,12 @@ struct Reach {
 }  // namespace
 
 void ApplyFeatherFast(TWarpEngine& engine, PolylineList& list) {
-  std::int32_t feather = engine.feather;
-  if (feather == 0 || engine.dest.empty()) return;
-  if (feather > engine.width / 2) {
-    feather = engine.width / 2;
-    engine.feather = feather;
-  }
-  if (feather <= 0) return;
+  const FeatherBand band = PrepareFeather(engine);
+  if (band.width <= 0) return;
+  const std::int32_t feather = band.width;
   const std::int32_t width = engine.width;
   const std::int32_t height = engine.height;
-  const float k = static_cast<float>(1.0 / (feather + 1));
+  const float k = band.k;
   const float feather_f = static_cast<float>(feather);
 
   const int ranges = ThreadsFor(static_cast<std::int64_t>(list.size()) * feather, 1 << 14);

@@ -8,15 +8,12 @@
 namespace quorvel {
 
 void ApplyFeather(TWarpEngine& engine, PolylineList& list) {
-  std::int32_t feather = engine.feather;
-  if (feather == 0 || engine.dest.empty()) return;
-  if (feather > engine.width / 2) {
-    feather = engine.width / 2;
-    engine.feather = feather;
-  }
+  const FeatherBand band = PrepareFeather(engine);
+  if (band.width == 0) return;
+  const std::int32_t feather = band.width;
   const std::int32_t width = engine.width;
   const std::int32_t height = engine.height;
-  const float k = static_cast<float>(1.0 / (feather + 1));
+  const float k = band.k;
   const float feather_f = static_cast<float>(feather);
   ByteBlock mask(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
   std::uint8_t* dest = BytesOf(engine.dest);

@@ -3,15 +3,27 @@
 
 #include <cstdint>
 
+#include "warp/engine.h"
 #include "warp/geometry.h"
 
 namespace quorvel {
 
-// The feather width actually used (clamped to S / 2) and its step factor.
+// The feather width actually used and its step factor.
 struct FeatherBand {
-  std::int32_t width = 0;  // F; 0: nothing to fade
+  std::int32_t width = 0;  // F; nothing to fade unless positive
   float k = 0.0f;          // 1 / (F + 1)
 };
+
+// Clamps engine.feather to S / 2, keeping the clamped value in the engine.
+// A zero feather or a missing raster gives width 0 and clamps nothing.
+inline FeatherBand PrepareFeather(TWarpEngine& engine) {
+  FeatherBand band;
+  if (engine.feather == 0 || engine.dest.empty()) return band;
+  if (engine.feather > engine.width / 2) engine.feather = engine.width / 2;
+  band.width = engine.feather;
+  band.k = static_cast<float>(1.0 / (band.width + 1));
+  return band;
+}
 
 // The pixel index (memory row-major) a feather point falls on: truncated,
 // clamped from above, -1 when it lies below zero.
