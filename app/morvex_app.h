@@ -2,7 +2,14 @@
 // program ends when the dialog closes.
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
 namespace quorvel {
+
+// The picture path a file manager gave on the command line (arguments as
+// QApplication leaves them, program first); empty when none.
+QString StartPicture(const QStringList& arguments);
 
 class CMorvexApp {
  public:

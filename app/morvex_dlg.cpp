@@ -29,7 +29,11 @@ constexpr int kRepaintTimer = 1;
 constexpr int kLoadTimer = 3;
 
 QString DefaultShapeFolderPath() {
-  return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kShapeFolderName);
+  // Through the resolved link: installed, bin/quorvel links to the program
+  // that lies beside the shape folder.
+  QString folder = QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
+  if (folder.isEmpty()) folder = QCoreApplication::applicationDirPath();
+  return folder + QLatin1Char('/') + QLatin1String(kShapeFolderName);
 }
 
 TPixels32Desc StampDesc(TImagePair& logo) {
@@ -42,7 +46,8 @@ TPixels32Desc StampDesc(TImagePair& logo) {
 CMorvexDlg::CMorvexDlg(const Setup& setup, QWidget* parent)
     : QDialog(parent),
       prompts(setup.prompts),
-      shapeFolder(setup.shapeFolder.isEmpty() ? DefaultShapeFolderPath() : setup.shapeFolder) {
+      shapeFolder(setup.shapeFolder.isEmpty() ? DefaultShapeFolderPath() : setup.shapeFolder),
+      startPicture(setup.startPicture) {
   if (!prompts) {
     ownPrompts = std::make_unique<QtUserPrompts>();
     prompts = ownPrompts.get();
@@ -163,18 +168,34 @@ void CMorvexDlg::LoadResourcesOnce() {
   const int buttons[] = {ids::kOpen, ids::kSave, ids::kShapeDropDown, ids::kApply};
   for (int id : buttons) SetControlEnabled(id, false);
 
-  // The thumbnail surface is prepared here, and the thumbnails built after
-  // the selection, once the shape list exists.
+  PrepareThumbnailSurface(thumbSurface);
   // A file where the folder should be (the executable itself is named like
   // the folder) is no folder: as silent as a missing one.
   if (QFileInfo(shapeFolder).isDir()) {
     ScanShapeFolder(shapeLib, QFile::encodeName(shapeFolder).toStdString());
     if (!shapeLib.shapes.empty()) SelectShape(shapeLib, 0);
   }
+  BuildShapeThumbnails(shapeSelect, shapeLib, thumbSurface);
 
   SetControlVisible(ids::kLoadingText, false);
   for (int id : buttons) SetControlEnabled(id, true);
   if (focused && focused->isEnabled()) focused->setFocus();
+
+  if (!startPicture.isEmpty()) OpenPictureFile(startPicture);
+}
+
+void CMorvexDlg::ToggleShapeSelectionList() {
+  if (!shapeSelect.IsCreated()) {
+    shapeSelect.Create(this);
+  } else if (shapeSelect.isVisible()) {
+    shapeSelect.hide();
+    return;
+  }
+  // 105 right of and 110 below the window's outer top-left corner.
+  const QPoint corner = frameGeometry().topLeft() + QPoint(105, 110);
+  shapeSelect.move(corner - geometry().topLeft());  // a child: placed in the dialog's coordinates
+  shapeSelect.show();
+  shapeSelect.raise();
 }
 
 void CMorvexDlg::OnApply() {
@@ -215,9 +236,11 @@ void CMorvexDlg::OnCommand(int id) {
       RenderPane(dstView);
       PresentPane(dstView);
       break;
+    case ids::kShapeDropDown: ToggleShapeSelectionList(); break;
+    case ids::kHorizontal: SetDirection(1); break;
+    case ids::kVertical: SetDirection(0); break;
     default:
-      // The shape list (1011), the direction buttons and the hidden
-      // 1034/1035 have no command here.
+      // The hidden 1034 and 1035 do nothing.
       break;
   }
 }

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "app/layout_table.h"
+#include "app/shp_select_dlg.h"
 #include "raster/image_pair.h"
 #include "raster/view_pane.h"
 #include "warp/engine.h"
@@ -32,6 +33,7 @@ class TPaneLayer;
 struct MorvexDlgSetup {
   IUserPrompts* prompts = nullptr;  // nullptr: the real dialogs and browser
   QString shapeFolder;              // empty: the shape folder beside the executable
+  QString startPicture;             // opened after the resource load, as Open would
 };
 
 class CMorvexDlg : public QDialog, private IPaneWindow {
@@ -46,7 +48,11 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   void OnTimer(int id);
 
   void OpenPicture();
+  // The second half of Open, for a path already chosen.
+  void OpenPictureFile(const QString& path);
   void SavePicture();
+  // Button 1011: creates, shows or hides the shape list.
+  void ToggleShapeSelectionList();
 
   // The client area the layout, the panes and the mouse work in.
   QWidget* Client() const;
@@ -61,6 +67,7 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   TViewPane dstView;
   TImagePair previewPicture;
   TViewPane previewView;
+  CShpSelectDlg shapeSelect{this};
   std::int32_t paramsDirty = 0;
   TImagePair logoLarge;  // the stamps, 100 x 30 and 15 x 15 with alpha
   TImagePair logoSmall;
@@ -74,6 +81,10 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   TViewPane splashView;
   std::int32_t pictureShown = 0;
   TPaneSurface backBuffer;
+  TThumbnailSurface thumbSurface;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   friend class TClientArea;
@@ -86,6 +97,9 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   void CreateToolTips();
   void InitParameterControls();
   void ConnectCommands();
+  void SetDirection(std::int32_t direction);
+  void OnAngleScroll(int position);
+  void OnFeatherChanged(const QString& text);
 
   void OnInitDialog();
   void BuildLayout();
@@ -105,6 +119,9 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   void ClearResultArea();
   void FillWindowRect(const TPaneRect& rect);
   QRegion DrawingAreas() const;
+  void PaintSwatch();
+  void RunPendingPreview();
+  bool HideShapeListOnPress(QMouseEvent* event);
   void PaintClient(QPaintEvent* event);
   void MousePress(QMouseEvent* event);
   void MouseMove(QMouseEvent* event);
@@ -126,6 +143,7 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   IUserPrompts* prompts = nullptr;
   std::unique_ptr<MessageBoxSink> messageSink;
   QString shapeFolder;
+  QString startPicture;
   TClientArea* client = nullptr;
   TPaneLayer* paneLayer = nullptr;
   TStamps stamps;

@@ -163,6 +163,34 @@ void CMorvexDlg::ConnectCommands() {
     const int id = ControlIdOf(button);
     if (id > 0) connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
   }
+  // The colour sliders have no handler: the background stays white.
+  connect(static_cast<QSlider*>(FindControl(client, ids::kAngleSlider)), &QSlider::valueChanged, this,
+          &CMorvexDlg::OnAngleScroll);
+  connect(static_cast<QLineEdit*>(FindControl(client, ids::kFeatherEdit)), &QLineEdit::textChanged, this,
+          &CMorvexDlg::OnFeatherChanged);
+}
+
+// Clicking the direction already checked still asks for a new preview.
+void CMorvexDlg::SetDirection(std::int32_t direction) {
+  shapeLib.direction = direction;
+  paramsDirty = 1;
+}
+
+void CMorvexDlg::OnAngleScroll(int position) {
+  shapeLib.angle = position;
+  static_cast<QLabel*>(FindControl(client, ids::kAngleLabel))->setText(QString::number(position));
+  paramsDirty = 1;
+}
+
+// Leading digits, as a C string conversion reads them; anything else is 0.
+// The feather changes only the full-size warp, so no preview is asked for.
+void CMorvexDlg::OnFeatherChanged(const QString& text) {
+  std::int32_t value = 0;
+  for (QChar c : text) {
+    if (c < QLatin1Char('0') || c > QLatin1Char('9') || value > 99) break;
+    value = value * 10 + (c.unicode() - '0');
+  }
+  shapeLib.feather = value;
 }
 
 void CMorvexDlg::CreateMenu() {

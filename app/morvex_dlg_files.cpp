@@ -22,9 +22,13 @@ std::filesystem::path LocalPath(const QString& path) { return QFile::encodeName(
 void CMorvexDlg::OpenPicture() {
   const std::optional<QString> chosen = prompts->AskOpenPath(this, QString::fromUtf8(kOpenFilter));
   if (!chosen) return;
+  OpenPictureFile(*chosen);
+}
+
+void CMorvexDlg::OpenPictureFile(const QString& path) {
   // A refused file leaves the picture, and so the panes, as they were; the
   // loader has said why.
-  if (!LoadImageFile(mainPicture, LocalPath(*chosen))) return;
+  if (!LoadImageFile(mainPicture, LocalPath(path))) return;
 
   MakeSmallSource(previewPicture, mainPicture);
   const LayoutRect preview = ItemRect(areas.PreviewArea);

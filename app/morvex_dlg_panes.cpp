@@ -14,6 +14,7 @@
 #include "app/morvex_dlg.h"
 #include "app/pane_layout.h"
 #include "app/surface_image.h"
+#include "warp/job.h"
 
 namespace quorvel {
 namespace {
@@ -133,16 +134,53 @@ void CMorvexDlg::PaintClient(QPaintEvent* event) {
   } else {
     PresentPane(splashView);
   }
-  // The colour swatch and the pending preview warp come here.
+  PaintSwatch();
+  RunPendingPreview();
   PresentPane(previewView);
   painting = false;
 
   QPainter painter(paneLayer);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
   for (const QRect& r : drawnRegion & event->region()) painter.drawImage(r.topLeft(), SurfaceImage(backBuffer, r));
-  // The current shape's thumbnail is drawn here once the shape list exists.
+  const std::int32_t shape = shapeLib.selected;
+  if (shape >= 0 && shapeSelect.thumbnailsBuilt && shape < shapeSelect.thumbnails.size()) {
+    const LayoutRect thumb = ItemRect(areas.ThumbArea);
+    painter.drawImage(QPoint(thumb.left, thumb.top), shapeSelect.thumbnails[shape]);
+  }
+}
+
+void CMorvexDlg::PaintSwatch() {
+  const LayoutRect r = ItemRect(areas.SwatchArea);
+  // backColor is 0x00BBGGRR; a pixel is 0xAARRGGBB.
+  const Pixel colour = 0xFF000000u | ((backColor & 0xFFu) << 16) | (backColor & 0xFF00u) | ((backColor >> 16) & 0xFFu);
+  FillSurfaceRect(backBuffer, {r.left, r.top, r.Width(), r.Height()}, colour);
+  CopyToWindow({r.left, r.top, r.Width(), r.Height()});
+}
+
+// The small copy follows the controls: warped again at the first paint after
+// a change. A shape without polylines keeps the preview there was.
+void CMorvexDlg::RunPendingPreview() {
+  if (!paramsDirty || previewPicture.src.empty()) return;
+  paramsDirty = 0;
+  if (!RunWarpJob(shapeLib, WarpKind::Preview, previewPicture)) return;
+  RenderPane(previewView);
+  PresentPane(previewView);
+}
+
+// A press on the dialog's own surface while the shape list is open only
+// closes the list.
+bool CMorvexDlg::HideShapeListOnPress(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !shapeSelect.IsCreated() || !shapeSelect.isVisible()) return false;
+  shapeSelect.hide();
+  return true;
+}
+
+void CMorvexDlg::mousePressEvent(QMouseEvent* event) {
+  if (!HideShapeListOnPress(event)) QDialog::mousePressEvent(event);
 }
 
 void CMorvexDlg::MousePress(QMouseEvent* event) {
+  if (HideShapeListOnPress(event)) return;
   if (event->button() != Qt::LeftButton) return;
   const QPoint at = event->position().toPoint();
   if (!kDragStartArea.contains(at)) return;

@@ -1,5 +1,6 @@
 #include "shapes/thumbnail.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,11 +11,12 @@ constexpr Pixel kWhite = 0xFFFFFFFFu;
 constexpr Pixel kPenBlue = 0xFF0000FFu;  // B 255, G 0, R 0
 constexpr float kDesignToThumb = 0.0833333358168602f;  // 1/12 in float32
 
-// A two-pixel pen centred on grid point (x, y) covers the pixels on either
-// side of it: columns x - 1 and x, display rows y - 1 and y.
+// A two-pixel pen at grid point (x, y) covers columns x and x + 1 and
+// display rows y and y + 1, so an edge at 50 (one past the last pixel) stays
+// outside the 50 x 50 surface, as a one-pixel line there would.
 void Dab(PixelBlock& bits, std::int32_t x, std::int32_t y) {
-  for (std::int32_t row = y - 1; row <= y; ++row)
-    for (std::int32_t col = x - 1; col <= x; ++col)
+  for (std::int32_t row = y; row <= y + 1; ++row)
+    for (std::int32_t col = x; col <= x + 1; ++col)
       if (col >= 0 && col < kThumbnailSide && row >= 0 && row < kThumbnailSide)
         bits[std::size_t(kThumbnailSide - 1 - row) * kThumbnailSide + col] = kPenBlue;
 }

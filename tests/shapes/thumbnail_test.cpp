@@ -22,9 +22,11 @@ TEST(ThumbnailPixel, DesignUnitsRoundToTwelfths) {
   EXPECT_EQ(ThumbnailPixel(0.0f), 0);
 }
 
-TEST(DrawShapeThumbnail, FullSquareOutlineLinesTheBorder) {
+TEST(DrawShapeThumbnail, FullSquareOutlineLeavesTheFarEdgesOutside) {
   TWarpEngine engine;
   engine.shapes.resize(2);
+  // Pixel corners (0, 0), (50, 0), (50, 50), (0, 50): the edges at 50 lie one
+  // beyond the last column and row.
   engine.shapes[1].outline = {{0, 0}, {600, 0}, {600, 600}, {0, 600}};
   TThumbnailSurface surface;
   std::vector<std::uint8_t> px(kThumbnailBytes, 7);
@@ -34,9 +36,12 @@ TEST(DrawShapeThumbnail, FullSquareOutlineLinesTheBorder) {
   EXPECT_FALSE(DrawShapeThumbnail(engine, surface, 1, nullptr));
   ASSERT_TRUE(DrawShapeThumbnail(engine, surface, 3, px.data()));  // 3 mod 2 = shape 1
   for (int k = 0; k < 50; ++k) {
-    EXPECT_TRUE(IsBlue(px, k, 0) && IsBlue(px, k, 49)) << k;   // top and bottom rows
-    EXPECT_TRUE(IsBlue(px, 0, k) && IsBlue(px, 49, k)) << k;   // left and right columns
+    EXPECT_TRUE(IsBlue(px, k, 0) && IsBlue(px, k, 1)) << k;  // top edge, two rows
+    EXPECT_TRUE(IsBlue(px, 0, k) && IsBlue(px, 1, k)) << k;  // left edge, two columns
   }
+  // The right and bottom edges lie outside; only the top and left edges
+  // reach the last column and row.
+  for (int k = 2; k < 50; ++k) EXPECT_TRUE(IsWhite(px, 49, k) && IsWhite(px, k, 49)) << k;
   EXPECT_TRUE(IsWhite(px, 25, 25));
   EXPECT_TRUE(IsWhite(px, 2, 2));
 
@@ -45,6 +50,24 @@ TEST(DrawShapeThumbnail, FullSquareOutlineLinesTheBorder) {
   for (int k = 0; k < 50; ++k) EXPECT_TRUE(IsWhite(px, k, k));
   engine.shapes.clear();
   EXPECT_FALSE(DrawShapeThumbnail(engine, surface, 0, px.data()));
+}
+
+TEST(DrawShapeThumbnail, EndsRoundToTwelfthsOfADesignUnit) {
+  TWarpEngine engine;
+  engine.shapes.resize(1);
+  // A vertical edge at x 17.9 lands on column 1, one at x 18.0 on column 2.
+  engine.shapes[0].outline = {{17.9f, 120}, {17.9f, 480}};
+  TThumbnailSurface surface;
+  PrepareThumbnailSurface(surface);
+  std::vector<std::uint8_t> px(kThumbnailBytes);
+  ASSERT_TRUE(DrawShapeThumbnail(engine, surface, 0, px.data()));
+  EXPECT_TRUE(IsWhite(px, 0, 25));
+  EXPECT_TRUE(IsBlue(px, 1, 25) && IsBlue(px, 2, 25));
+  EXPECT_TRUE(IsWhite(px, 3, 25));
+  engine.shapes[0].outline = {{18.0f, 120}, {18.0f, 480}};
+  ASSERT_TRUE(DrawShapeThumbnail(engine, surface, 0, px.data()));
+  EXPECT_TRUE(IsWhite(px, 1, 25));
+  EXPECT_TRUE(IsBlue(px, 2, 25) && IsBlue(px, 3, 25));
 }
 
 TEST(DrawShapeThumbnail, TopRowOfTheBufferIsTheTopOfTheDesign) {
@@ -56,10 +79,11 @@ TEST(DrawShapeThumbnail, TopRowOfTheBufferIsTheTopOfTheDesign) {
   PrepareThumbnailSurface(surface);
   std::vector<std::uint8_t> px(kThumbnailBytes);
   ASSERT_TRUE(DrawShapeThumbnail(engine, surface, 0, px.data()));
-  EXPECT_TRUE(IsBlue(px, 20, 4));
   EXPECT_TRUE(IsBlue(px, 20, 5));
+  EXPECT_TRUE(IsBlue(px, 20, 6));
+  EXPECT_TRUE(IsWhite(px, 20, 4));
+  EXPECT_TRUE(IsWhite(px, 20, 7));
   EXPECT_TRUE(IsWhite(px, 20, 44));
-  EXPECT_TRUE(IsWhite(px, 20, 6));
 }
 
 }  // namespace

@@ -1,0 +1,49 @@
+// CShpSelectDlg: the panel of shape thumbnails the main dialog's button 1011
+// opens. Choosing a thumbnail selects that shape and asks for a new preview.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QList>
+
+#include "shapes/thumbnail.h"
+
+class QListWidget;
+
+namespace quorvel {
+
+class CMorvexDlg;
+
+class CShpSelectDlg final : public QDialog {
+ public:
+  // main: the dialog whose shape library a choice changes; may be null.
+  explicit CShpSelectDlg(CMorvexDlg* main);
+
+  // Creates the panel as a child of parent and fills its list from the
+  // thumbnails as they are now.
+  void Create(QWidget* parent);
+  bool IsCreated() const { return list != nullptr; }
+
+  // Applies the lowest selected item's shape; nothing when none is selected.
+  void ApplySelection();
+
+  QListWidget* list = nullptr;  // item 1020
+  QList<QImage> thumbnails;     // image i: the thumbnail of shape i
+  bool thumbnailsBuilt = false; // the image list exists (it may be empty)
+
+ private:
+  friend void BuildShapeThumbnails(CShpSelectDlg&, const TWarpEngine&, TThumbnailSurface&);
+  void OnInitDialog();
+  void FillList();
+
+  CMorvexDlg* main_;
+};
+
+// Refills shapeSelect's thumbnails from the whole shape list, one 50 x 50
+// image per shape in list order; an open panel is refilled with them.
+void BuildShapeThumbnails(CShpSelectDlg& shapeSelect, const TWarpEngine& engine, TThumbnailSurface& surface);
+
+// The 10000 thumbnail bytes (B G R A, top row first) as an image.
+QImage ThumbnailImage(const std::uint8_t* pixels);
+
+}  // namespace quorvel
