@@ -3,6 +3,8 @@
 #   01-startup.png   the window at start-up, with the splash picture
 #   02-opened.png    a picture opened, before Apply
 #   03-result.png    the warped result beside the source ("同时显示(Show Both)")
+#   04-shape-list.png the shape list open over the window, a shape just chosen
+#   05-preview.png   the live preview after the angle was turned to 90
 # Usage: tools/screenshot.sh [OUTPUT_DIR]   (default: build/screenshots)
 # Drives the window with xdotool through its menu and the Enter key.
 set -euo pipefail
@@ -64,5 +66,24 @@ xdotool windowfocus --sync "$window"
 xdotool key Return
 sleep 3
 import -window root "$out/03-result.png"
+# The shape list button (1011) lies at client (421, 3), 21 x 48; the client
+# area starts below the menu bar. The list opens at (105, 110) of the window.
+menu_height=23
+xdotool mousemove $((X + 431)) $((Y + menu_height + 27)) click 1
+sleep 1
+# Third thumbnail of the first row: 60-pixel pitch inside the list at (9, 9).
+xdotool mousemove $((X + 105 + 9 + 2 * 60 + 30)) $((Y + 110 + 9 + 30)) click 1
+sleep 1
+import -window root "$out/04-shape-list.png"
+
+# A press on the window's own surface closes the list; then the angle slider
+# (client: 9 from the right, 139 wide, at y 192) goes up nine pages to 90.
+xdotool mousemove $((X + 500)) $((Y + menu_height + 300)) click 1
+sleep 0.5
+xdotool mousemove $((X + WIDTH - 9 - 135)) $((Y + menu_height + 204)) click 1
+xdotool key Home
+for _ in $(seq 9); do xdotool key Page_Up; done
+sleep 1
+import -window root "$out/05-preview.png"
 grep -E 'time =' "$work/window.log" || true
 ls -l "$out"
