@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (own build folder) and runs one of them.
 #   fuzz/run.sh TARGET SECONDS [libFuzzer options...]
-# TARGET: bmp_load, png_decode, jpeg_decode, shape_file (or fuzz_<name>).
+# TARGET: bmp_load, png_decode, jpeg_decode, shape_file, svg_build (or
+# fuzz_<name>).
 # Inputs that crash are written to $build/artifacts/; new inputs collect in
 # $build/corpus/TARGET. Exit status is libFuzzer's: non-zero on any report.
 set -euo pipefail
@@ -17,12 +18,14 @@ shift 2
 
 build=${QUORVEL_FUZZ_BUILD_DIR:-build-fuzz}
 testdata=${QUORVEL_TESTDATA:-$(pwd)/../shared/testdata}
+shapelib=$(pwd)/shapelib
 
 case $target in
   bmp_load) endings=(bmp); seeds=bmp ;;
   png_decode) endings=(png); seeds=png ;;
   jpeg_decode) endings=(jpg jpeg); seeds=jpeg ;;
   shape_file) endings=(qshp); seeds=shape ;;
+  svg_build) endings=(svg); seeds=svg ;;
   *) echo "fuzz/run.sh: unknown target $target" >&2; exit 1 ;;
 esac
 
@@ -38,22 +41,24 @@ mkdir -p "$build"
     cat "$build/build.log" >&2
     exit 1
   fi
-  # Seeds: our own writers' files and the shared samples, copied into the
+  # Seeds: our own writers' files, the bundled drawings and the shared
+  # samples, copied into the
   # build folder (the shared folder may be read-only). Big samples only slow
   # the fuzzer down.
   seed_dir=$build/seeds/$target
   if [ ! -d "$seed_dir" ]; then
     "$build/bin/make_fuzz_seeds" "$build/seeds/own"
     mkdir -p "$seed_dir.tmp"
-    cp "$build/seeds/own/$seeds"/* "$seed_dir.tmp/"
-    if [ -d "$testdata" ]; then
-      for e in "${endings[@]}"; do
-        find "$testdata" -type f -iname "*.$e" -size -64k -print0 |
+    cp "$build/seeds/own/$seeds"/* "$seed_dir.tmp/" 2>/dev/null || true
+    for e in "${endings[@]}"; do
+      for d in "$testdata" "$shapelib"; do
+        [ -d "$d" ] || continue
+        find "$d" -type f -iname "*.$e" -size -64k -print0 |
           while IFS= read -r -d '' f; do
             cp "$f" "$seed_dir.tmp/$(echo "$f" | md5sum | cut -c1-12).$e"
           done
       done
-    fi
+    done
     chmod -R u+w "$seed_dir.tmp"
     mv "$seed_dir.tmp" "$seed_dir"
   fi
@@ -62,6 +67,7 @@ mkdir -p "$build"
 corpus=$build/corpus/$target
 mkdir -p "$corpus" "$build/artifacts"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1}
+export QT_QPA_PLATFORM=offscreen
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # The codec layer accepts pictures up to 32767 a side by design; a header
 # claiming that much asks for 4 GB (6 GB of JPEG coefficients) that stays

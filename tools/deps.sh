@@ -6,6 +6,7 @@ quorvel_packages=(
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
+  clang libclang-rt-14-dev valgrind
   qt6-svg-dev libeigen3-dev
 )
 

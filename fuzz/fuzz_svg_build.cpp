@@ -1,0 +1,28 @@
+// `quorvel-shape build` on SVG text: the drawing rendered into a mask, the
+// loops built from it and encoded as a shape file. Small mask and grid, so
+// that the fuzzer gets through many drawings.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/svg_mask.h"
+#include "fuzz/fuzz_support.h"
+#include "shapes/loop_builder.h"
+#include "shapes/shape_writer.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace quorvel;
+  static SvgRenderingScope qt;
+  const auto path = fuzz::ScratchFile(data, size, ".svg");
+  TCoverageMask mask;
+  std::string error;
+  if (!RenderSvgMask(path.string(), 200, mask, error)) return 0;
+  LoopBuildOptions options;
+  options.grid = 101;
+  LoopBuildResult result;
+  if (BuildShapeLoops(mask, options, result) != ShapeBuildProblem::kNone) return 0;
+  std::vector<std::uint8_t> bytes;
+  if (!EncodeShapeFile(result.contents, bytes)) __builtin_trap();  // built loops always fit
+  return 0;
+}
