@@ -101,11 +101,16 @@ using ByteBlock = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
 inline void ReleaseBlock(PixelBlock& block) { PixelBlock().swap(block); }
 
 // Allocates width * height pixels (contents undefined); an empty block for
-// a non-positive size.
+// a non-positive size. A block that already holds that many pixels is kept:
+// fresh memory costs the kernel a page clearing pass, and warping the same
+// picture again is the common case.
 inline void AllocBlock(PixelBlock& block, std::int32_t width, std::int32_t height) {
+  const std::size_t count = width > 0 && height > 0
+                                ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height)
+                                : 0;
+  if (block.size() == count) return;
   ReleaseBlock(block);
-  if (width > 0 && height > 0)
-    block.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  block.resize(count);
 }
 
 inline std::uint8_t* BytesOf(PixelBlock& block) {

@@ -175,11 +175,14 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list) {
   }
   // The last range writes dest in place; earlier ranges write rasters of
   // their own. Every range marks what it wrote.
-  std::vector<PixelBlock> own(static_cast<std::size_t>(ranges - 1));
-  std::vector<ByteBlock> written(static_cast<std::size_t>(ranges));
+  std::vector<PixelBlock>& own = engine.sweep_rasters;
+  std::vector<ByteBlock>& written = engine.sweep_written;
+  own.resize(static_cast<std::size_t>(ranges - 1));
+  written.resize(static_cast<std::size_t>(ranges));
   ForEachRange(static_cast<std::int64_t>(angles.size()), ranges,
                [&](std::int64_t begin, std::int64_t end, int r) {
-                 written[r].assign(pixels, 0);
+                 written[r].resize(pixels);
+                 std::fill(written[r].begin(), written[r].end(), 0);
                  std::uint32_t* dest = engine.dest.data();
                  if (r < ranges - 1) {
                    own[r].resize(pixels);

@@ -32,8 +32,6 @@ void FillBackground(TWarpEngine& engine) {
 }
 
 void PrepareWarp(TWarpEngine& engine, std::int32_t side, const Pixel* square) {
-  ReleaseBlock(engine.dest);
-  ReleaseBlock(engine.src);
   engine.width = side;
   engine.height = side;
   engine.bytes_per_pixel = 4;
