@@ -1,8 +1,7 @@
-// The mapping kernels with AVX2: the per-sample coordinate and weight
-// arithmetic four samples at a time in double lanes, the four channels of
-// a sample in one 256-bit lane set. Every lane does the plain engine's
-// operations in its order, so the bytes are the same; writes still happen
-// one sample after another.
+// The mapping kernels with AVX2: four samples at a time, one per double
+// lane, for the coordinates, the weights and each channel's sum. Every lane
+// does the plain engine's operations in its order, so the bytes are the
+// same; writes still happen one sample after another.
 //
 // Functions carry target attributes instead of the file being built with
 // -mavx2, so no inline function of a shared header is compiled here with
@@ -40,12 +39,21 @@ QUORVEL_AVX2 inline __m128i TruncIndex4(__m256d v) {
   return _mm_blendv_epi8(kept, _mm_set1_epi32(2147483647), huge);
 }
 
-QUORVEL_AVX2 inline __m256d Channels(std::uint32_t pixel) {
-  return _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(pixel))));
+// Shuffles that take byte c of each 32-bit lane as that lane's int.
+alignas(16) constexpr std::int8_t kChannelPick[4][16] = {
+    {0, -1, -1, -1, 4, -1, -1, -1, 8, -1, -1, -1, 12, -1, -1, -1},
+    {1, -1, -1, -1, 5, -1, -1, -1, 9, -1, -1, -1, 13, -1, -1, -1},
+    {2, -1, -1, -1, 6, -1, -1, -1, 10, -1, -1, -1, 14, -1, -1, -1},
+    {3, -1, -1, -1, 7, -1, -1, -1, 11, -1, -1, -1, 15, -1, -1, -1}};
+
+// Byte c of each 32-bit lane, as that lane's int.
+QUORVEL_AVX2 inline __m256d ChannelOf(__m128i pixels, __m128i pick) {
+  return _mm256_cvtepi32_pd(_mm_shuffle_epi8(pixels, pick));
 }
 
-// Four samples (sx, sy) -> (dx, dy) in lane order; lanes whose bit in
-// `lanes` is clear are skipped.
+// Four samples (sx, sy) -> (dx, dy); lanes whose bit in `lanes` is clear are
+// skipped. Each lane is one sample, each channel summed in the plain order;
+// the writes go out one sample after another.
 QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d dx, __m256d dy,
                           int lanes) {
   const __m128i m0 = TruncIndex4(sx);
@@ -55,42 +63,61 @@ QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d
   const __m256d fy = RoundF(_mm256_sub_pd(sy, _mm256_cvtepi32_pd(h0)));
   const __m256d gx = _mm256_sub_pd(one, fx);
   const __m256d gy = _mm256_sub_pd(one, fy);
-  alignas(32) double w00[4], w01[4], w10[4], w11[4];
-  _mm256_store_pd(w00, RoundF(_mm256_mul_pd(gx, gy)));
-  _mm256_store_pd(w01, RoundF(_mm256_mul_pd(gx, fy)));
-  _mm256_store_pd(w10, RoundF(_mm256_mul_pd(fx, gy)));
-  _mm256_store_pd(w11, RoundF(_mm256_mul_pd(fx, fy)));
+  const __m256d w00 = RoundF(_mm256_mul_pd(gx, gy));
+  const __m256d w01 = RoundF(_mm256_mul_pd(gx, fy));
+  const __m256d w10 = RoundF(_mm256_mul_pd(fx, gy));
+  const __m256d w11 = RoundF(_mm256_mul_pd(fx, fy));
 
   const __m256d half = _mm256_set1_pd(0.5);
   const __m128i x = _mm_min_epi32(TruncIndex4(_mm256_add_pd(dx, half)), _mm_set1_epi32(t.width - 1));
   const __m128i y = _mm_min_epi32(TruncIndex4(_mm256_add_pd(dy, half)), _mm_set1_epi32(t.height - 1));
   const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
   const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
-  const __m128i any_negative = _mm_or_si128(_mm_or_si128(m, h), _mm_or_si128(x, y));
-  lanes &= ~_mm_movemask_ps(_mm_castsi128_ps(any_negative));
+  const __m128i negative = _mm_srai_epi32(_mm_or_si128(_mm_or_si128(m, h), _mm_or_si128(x, y)), 31);
+  const __m128i bits = _mm_setr_epi32(1, 2, 4, 8);
+  const __m128i wanted = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(lanes), bits), bits);
+  const __m128i valid = _mm_andnot_si128(negative, wanted);
+  lanes = _mm_movemask_ps(_mm_castsi128_ps(valid));
   if (!lanes) return;
   const __m128i width = _mm_set1_epi32(t.width);
+  // Skipped lanes read pixel 0, which always exists.
   alignas(16) std::int32_t from[4], to[4];
-  _mm_store_si128(reinterpret_cast<__m128i*>(from), _mm_add_epi32(_mm_mullo_epi32(h, width), m));
+  _mm_store_si128(reinterpret_cast<__m128i*>(from),
+                  _mm_and_si128(_mm_add_epi32(_mm_mullo_epi32(h, width), m), valid));
   const __m128i row = _mm_sub_epi32(_mm_set1_epi32(t.height - 1), y);
   _mm_store_si128(reinterpret_cast<__m128i*>(to), _mm_add_epi32(_mm_mullo_epi32(row, width), x));
 
   const std::uint32_t* s = reinterpret_cast<const std::uint32_t*>(t.src);
   const std::size_t w = static_cast<std::size_t>(t.width);
-  const __m128i low_bytes = _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const std::uint32_t* a0 = s + static_cast<std::uint32_t>(from[0]);
+  const std::uint32_t* a1 = s + static_cast<std::uint32_t>(from[1]);
+  const std::uint32_t* a2 = s + static_cast<std::uint32_t>(from[2]);
+  const std::uint32_t* a3 = s + static_cast<std::uint32_t>(from[3]);
+  auto taps = [&](std::size_t offset) {
+    return _mm_setr_epi32(static_cast<int>(a0[offset]), static_cast<int>(a1[offset]),
+                          static_cast<int>(a2[offset]), static_cast<int>(a3[offset]));
+  };
+  const __m128i p00 = taps(0), p10 = taps(1), p01 = taps(w), p11 = taps(w + 1);
+
+  __m128i out = _mm_setzero_si128();
+  for (int c = 0; c < 4; ++c) {
+    const __m128i pick = _mm_load_si128(reinterpret_cast<const __m128i*>(kChannelPick[c]));
+    __m256d acc = _mm256_mul_pd(ChannelOf(p01, pick), w01);
+    acc = _mm256_add_pd(acc, _mm256_mul_pd(ChannelOf(p00, pick), w00));
+    acc = _mm256_add_pd(acc, _mm256_mul_pd(ChannelOf(p10, pick), w10));
+    acc = _mm256_add_pd(acc, _mm256_mul_pd(ChannelOf(p11, pick), w11));
+    // Truncation toward zero, then the int's low byte, as a cast does.
+    const __m128i byte = _mm_and_si128(_mm256_cvttpd_epi32(acc), _mm_set1_epi32(0xFF));
+    out = _mm_or_si128(out, _mm_sll_epi32(byte, _mm_cvtsi32_si128(8 * c)));
+  }
+  alignas(16) std::uint32_t result[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(result), out);
   for (int j = 0; j < 4; ++j) {
     if (!(lanes >> j & 1)) continue;
-    const std::size_t at = static_cast<std::uint32_t>(from[j]);
-    __m256d acc = _mm256_mul_pd(Channels(s[at + w]), _mm256_broadcast_sd(&w01[j]));
-    acc = _mm256_add_pd(acc, _mm256_mul_pd(Channels(s[at]), _mm256_broadcast_sd(&w00[j])));
-    acc = _mm256_add_pd(acc, _mm256_mul_pd(Channels(s[at + 1]), _mm256_broadcast_sd(&w10[j])));
-    acc = _mm256_add_pd(acc, _mm256_mul_pd(Channels(s[at + w + 1]), _mm256_broadcast_sd(&w11[j])));
-    // Truncation toward zero, then each int's low byte, as a cast does.
-    std::uint32_t out = static_cast<std::uint32_t>(
-        _mm_cvtsi128_si32(_mm_shuffle_epi8(_mm256_cvttpd_epi32(acc), low_bytes)));
     const std::size_t d = static_cast<std::uint32_t>(to[j]);
-    if (!t.alpha) out = (out & 0x00FFFFFFu) | (t.dest[d] & 0xFF000000u);
-    t.dest[d] = out;
+    std::uint32_t value = result[j];
+    if (!t.alpha) value = (value & 0x00FFFFFFu) | (t.dest[d] & 0xFF000000u);
+    t.dest[d] = value;
     if (t.written) t.written[d] = 1;
   }
 }
@@ -157,9 +184,37 @@ QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& li
       const __m256d e = Load4(&steps.e[i]);
       const __m256d sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_x, e)), centre4));
       const __m256d sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_y, e)), centre4));
-      _mm_store_ps(s4, _mm256_cvtpd_ps(_mm256_mul_pd(Load4(&steps.one_minus_e[i]), length)));
-      int lanes = 0;
+      const __m256d s_lanes = RoundF(_mm256_mul_pd(Load4(&steps.one_minus_e[i]), length));
+      _mm_store_ps(s4, _mm256_cvtpd_ps(s_lanes));
       const std::size_t real = steps.count - i < 4 ? steps.count - i : 4;
+      // Mostly all four distances lie well inside one segment: then the
+      // points come out of one vector interpolation. The distances fall,
+      // so the segment of the last one is walked to.
+      if (real == 4 && n > 0) {
+        while (k > 0 && s4[3] <= start) {
+          --k;
+          start = k ? seg[k - 1].cum_length : 0.0f;
+        }
+        const TSegment& g = seg[k];
+        const __m256d from = _mm256_set1_pd(start);
+        const __m256d margin = _mm256_set1_pd(1e-7);
+        const __m256d after_start = _mm256_sub_pd(s_lanes, from);
+        const __m256d before_end = _mm256_sub_pd(_mm256_set1_pd(g.cum_length), s_lanes);
+        const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(after_start, margin, _CMP_GE_OQ),
+                                             _mm256_cmp_pd(before_end, margin, _CMP_GE_OQ));
+        if (_mm256_movemask_pd(inside) == 0xF) {
+          const __m256d d = RoundF(_mm256_div_pd(after_start, _mm256_set1_pd(g.length)));
+          const __m256d x1 = _mm256_set1_pd(g.x1), y1 = _mm256_set1_pd(g.y1);
+          const __m256d along_x = _mm256_sub_pd(_mm256_set1_pd(g.x2), x1);
+          const __m256d along_y = _mm256_sub_pd(_mm256_set1_pd(g.y2), y1);
+          const __m256d qx4 = RoundF(_mm256_add_pd(x1, _mm256_mul_pd(along_x, d)));
+          const __m256d qy4 = RoundF(_mm256_add_pd(y1, _mm256_mul_pd(along_y, d)));
+          Sample4(target, sx, sy, RoundF(_mm256_add_pd(qx4, centre4)), RoundF(_mm256_add_pd(qy4, centre4)),
+                  0xF);
+          continue;
+        }
+      }
+      int lanes = 0;
       for (std::size_t j = 0; j < real; ++j) {
         const float s = s4[j];
         if (n == 0) break;
