@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 #include "shapes/polygon_ops.h"
 #include "warp/assist.h"
@@ -39,10 +38,13 @@ bool CrossProperly(const TSegment& s, const TSegment& t) {
   return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
 }
 
-// Crossings between segments of different assist polylines, found through
-// a grid of cells so only neighbours are compared.
-std::size_t CountCrossings(const PolylineList& assist, double cell, std::vector<TPointF>& where) {
+// Crossings between segments of different assist polylines. Sort and sweep:
+// segments ordered by their left end, each compared only with those whose
+// boxes overlap it. A grid of cells chokes where the assist polylines all
+// run into the innermost loop; the sweep compares each pair at most once.
+std::size_t CountCrossings(const PolylineList& assist, std::vector<TPointF>& where) {
   struct Item {
+    float x0, x1, y0, y1;
     std::uint32_t polyline;
     const TSegment* segment;
   };
@@ -50,34 +52,29 @@ std::size_t CountCrossings(const PolylineList& assist, double cell, std::vector<
   // only by the rounding of the closing segment's end.
   const auto last = std::uint32_t(assist.size() - 1);
   auto SamePolyline = [last](std::uint32_t a, std::uint32_t b) {
-    return (a == 0 && b == last) || (a == last && b == 0);
+    return a == b || (a == 0 && b == last) || (a == last && b == 0);
   };
-  std::unordered_map<std::int64_t, std::vector<Item>> cells;
-  auto key = [](std::int64_t cx, std::int64_t cy) { return (cx << 32) ^ (cy & 0xffffffff); };
+  std::vector<Item> items;
   for (std::size_t k = 0; k < assist.size(); ++k) {
     const auto& segs = assist[k].segments;
     // The last segment is the engine's zero tail at the origin.
     for (std::size_t i = 0; i + 1 < segs.size(); ++i) {
       const TSegment& s = segs[i];
-      const auto x0 = std::int64_t(std::floor(std::min(s.x1, s.x2) / cell));
-      const auto x1 = std::int64_t(std::floor(std::max(s.x1, s.x2) / cell));
-      const auto y0 = std::int64_t(std::floor(std::min(s.y1, s.y2) / cell));
-      const auto y1 = std::int64_t(std::floor(std::max(s.y1, s.y2) / cell));
-      for (std::int64_t cy = y0; cy <= y1; ++cy)
-        for (std::int64_t cx = x0; cx <= x1; ++cx)
-          cells[key(cx, cy)].push_back({std::uint32_t(k), &s});
+      items.push_back({std::min(s.x1, s.x2), std::max(s.x1, s.x2), std::min(s.y1, s.y2),
+                       std::max(s.y1, s.y2), std::uint32_t(k), &s});
     }
   }
+  std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.x0 < b.x0; });
   std::vector<std::pair<const TSegment*, const TSegment*>> found;
-  for (const auto& [unused, items] : cells)
-    for (std::size_t a = 0; a < items.size(); ++a)
-      for (std::size_t b = a + 1; b < items.size(); ++b)
-        if (items[a].polyline != items[b].polyline && !SamePolyline(items[a].polyline, items[b].polyline) &&
-            CrossProperly(*items[a].segment, *items[b].segment))
-          found.push_back(std::minmax(items[a].segment, items[b].segment));
-  // A pair seen from several cells counts once.
+  for (std::size_t a = 0; a < items.size(); ++a) {
+    const Item& p = items[a];
+    for (std::size_t b = a + 1; b < items.size() && items[b].x0 <= p.x1; ++b) {
+      const Item& q = items[b];
+      if (q.y0 > p.y1 || q.y1 < p.y0 || SamePolyline(p.polyline, q.polyline)) continue;
+      if (CrossProperly(*p.segment, *q.segment)) found.push_back(std::minmax(p.segment, q.segment));
+    }
+  }
   std::sort(found.begin(), found.end());
-  found.erase(std::unique(found.begin(), found.end()), found.end());
   for (std::size_t k = 0; k < found.size() && k < 8; ++k)
     where.push_back({found[k].first->x1, found[k].first->y1});
   return found.size();
@@ -109,7 +106,7 @@ LoopCheckReport CheckShapeLoops(const std::vector<std::vector<TPointF>>& loops, 
   ScalePolylines(guides, shape, side);
   GenerateAssistPolyline_Dis(guides, assist);
   report.assist_count = assist.size();
-  report.assist_crossings = CountCrossings(assist, 2.0, report.first_crossings);
+  report.assist_crossings = CountCrossings(assist, report.first_crossings);
   return report;
 }
 
