@@ -40,10 +40,9 @@ struct TWarpEngine {
   std::int32_t direction = 0;       // 1 horizontal, 0 vertical
   std::int32_t feather = 0;         // alpha band width in pixels; 0 = none
 
-  // Working memory of the fast sweep (rasters and written-masks of all but
-  // the last ray range), kept from one warp to the next.
+  // Working memory of the fast sweep, kept from one warp to the next: the
+  // rasters of ray ranges beyond the one a caller lends.
   std::vector<PixelBlock> sweep_rasters;
-  std::vector<ByteBlock> sweep_written;
 
   // Runs the plain single-threaded engine, the one the fast paths are
   // checked against byte for byte, instead of the fast paths.

@@ -158,7 +158,7 @@ void SquareToDiskFast(TWarpEngine& engine) {
   FillRange(engine.dest.data(), engine.dest.size(), engine.background);
 }
 
-void SweepRaysFast(TWarpEngine& engine, const PolylineList& list) {
+void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spare) {
   if (list.empty()) return;
   const float r_centre = WarpCentre(engine);
   const std::vector<float> angles = RayAngles(r_centre);
@@ -173,34 +173,46 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list) {
     map(target, list, angle, r_centre, steps, angles.data(), angles.size());
     return;
   }
-  // The last range writes dest in place; earlier ranges write rasters of
-  // their own. Every range marks what it wrote.
+  // The first range writes dest in place; every later range writes a raster
+  // of its own (the lent one first) and marks what it wrote, and wins over
+  // all ranges before it wherever it did.
+  const std::size_t later = static_cast<std::size_t>(ranges - 1);
+  std::vector<std::uint32_t*> rasters(later);
   std::vector<PixelBlock>& own = engine.sweep_rasters;
-  std::vector<ByteBlock>& written = engine.sweep_written;
-  own.resize(static_cast<std::size_t>(ranges - 1));
-  written.resize(static_cast<std::size_t>(ranges));
+  own.resize(later);
+  for (std::size_t r = 0; r < later; ++r) {
+    if (r == 0 && spare.raster && spare.raster->size() == pixels) {
+      ReleaseBlock(own[r]);
+      rasters[r] = spare.raster->data();
+    } else {
+      own[r].resize(pixels);
+      rasters[r] = own[r].data();
+    }
+  }
+  const std::size_t bit_bytes = (pixels + 7) / 8;
+  ByteBlock taken;
+  std::uint8_t* bits = nullptr;
+  if (spare.bits && spare.bits->size() * sizeof(Pixel) >= later * bit_bytes) {
+    bits = BytesOf(*spare.bits);
+  } else {
+    taken.resize(later * bit_bytes);
+    bits = taken.data();
+  }
   ForEachRange(static_cast<std::int64_t>(angles.size()), ranges,
                [&](std::int64_t begin, std::int64_t end, int r) {
-                 written[r].resize(pixels);
-                 std::fill(written[r].begin(), written[r].end(), 0);
-                 std::uint32_t* dest = engine.dest.data();
-                 if (r < ranges - 1) {
-                   own[r].resize(pixels);
-                   dest = own[r].data();
-                 }
-                 const SampleTarget target = TargetOf(engine, dest, written[r].data());
+                 std::uint8_t* mine = r == 0 ? nullptr : bits + static_cast<std::size_t>(r - 1) * bit_bytes;
+                 if (mine) std::fill(mine, mine + bit_bytes, 0);
+                 const SampleTarget target = TargetOf(engine, r == 0 ? engine.dest.data() : rasters[r - 1], mine);
                  map(target, list, angle, r_centre, steps, angles.data() + begin,
                      static_cast<std::size_t>(end - begin));
                });
   // Each pixel takes the value of the last range that wrote it.
   ForEachRange(static_cast<std::int64_t>(pixels), ranges, [&](std::int64_t b, std::int64_t e, int) {
     std::uint32_t* dest = engine.dest.data();
-    const std::uint8_t* last = written[ranges - 1].data();
     for (std::int64_t i = b; i < e; ++i) {
-      if (last[i]) continue;
-      for (int r = ranges - 2; r >= 0; --r) {
-        if (written[r][i]) {
-          dest[i] = own[r][i];
+      for (std::size_t r = later; r-- > 0;) {
+        if (WasWritten(bits + r * bit_bytes, static_cast<std::size_t>(i))) {
+          dest[i] = rasters[r][i];
           break;
         }
       }
@@ -208,9 +220,9 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list) {
   });
 }
 
-void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list) {
+void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spare) {
   SquareToDiskFast(engine);
-  SweepRaysFast(engine, list);
+  SweepRaysFast(engine, list, spare);
 }
 
 }  // namespace quorvel

@@ -6,8 +6,17 @@
 namespace quorvel {
 
 void SquareToDiskFast(TWarpEngine& engine);
-void SweepRaysFast(TWarpEngine& engine, const PolylineList& list);
-void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list);
+// Blocks whose contents the sweep may overwrite, lent so that its working
+// memory needs no new room: raster, of S x S pixels, serves as a ray
+// range's raster; bits, of any size, holds written-bits where it is large
+// enough. Either may be null.
+struct SweepSpare {
+  PixelBlock* raster = nullptr;
+  PixelBlock* bits = nullptr;
+};
+
+void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spare = {});
+void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spare = {});
 void ApplyFeatherFast(TWarpEngine& engine, PolylineList& list);
 
 // Lets the fast passes use the CPU's wider vector kernels where it has them

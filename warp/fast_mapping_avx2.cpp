@@ -118,7 +118,7 @@ QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d
     std::uint32_t value = result[j];
     if (!t.alpha) value = (value & 0x00FFFFFFu) | (t.dest[d] & 0xFF000000u);
     t.dest[d] = value;
-    if (t.written) t.written[d] = 1;
+    if (t.written) MarkWritten(t.written, d);
   }
 }
 

@@ -89,7 +89,9 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
   if (engine.reference)
     MapAllPixels(engine, slot.assist);
   else
-    MapAllPixelsFast(engine, slot.assist);
+    // The square's contents now live in engine.src, and the result is
+    // remade from scratch below: both lend their memory to the sweep.
+    MapAllPixelsFast(engine, slot.assist, SweepSpare{&pair.square, &pair.result});
   if (apply) {
     std::fprintf(stderr, "MapAllPixels time = %d ms.\n", MillisecondsSince(t1));
     if (engine.reference)

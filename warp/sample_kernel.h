@@ -13,11 +13,18 @@ namespace quorvel {
 struct SampleTarget {
   const std::uint8_t* src = nullptr;  // S x S, read
   std::uint32_t* dest = nullptr;      // S x S, written
-  std::uint8_t* written = nullptr;    // optional: set to 1 where dest is written
+  std::uint8_t* written = nullptr;    // optional: bit d set where pixel d is written
   std::int32_t width = 0;
   std::int32_t height = 0;
   bool alpha = true;                  // bytes_per_pixel == 4
 };
+
+// One bit per pixel: an eighth of the memory of a byte mask, and each ray
+// range owns its bits, so no two threads write one byte.
+inline void MarkWritten(std::uint8_t* bits, std::size_t pixel) {
+  bits[pixel >> 3] = static_cast<std::uint8_t>(bits[pixel >> 3] | 1u << (pixel & 7));
+}
+inline bool WasWritten(const std::uint8_t* bits, std::size_t pixel) { return bits[pixel >> 3] >> (pixel & 7) & 1u; }
 
 namespace sample_detail {
 
@@ -77,7 +84,7 @@ inline void SampleInto(const SampleTarget& t, float sx, float sy, float dx, floa
   const std::size_t d = static_cast<std::size_t>(t.height - 1 - y) * w + static_cast<std::size_t>(x);
   if (!t.alpha) out = (out & 0x00FFFFFFu) | (t.dest[d] & 0xFF000000u);
   t.dest[d] = out;
-  if (t.written) t.written[d] = 1;
+  if (t.written) MarkWritten(t.written, d);
 }
 
 }  // namespace quorvel

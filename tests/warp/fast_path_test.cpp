@@ -110,6 +110,7 @@ TEST_P(FastPath, RunWarpJobMatchesThePlainEngineByteForByte) {
     EXPECT_TRUE(plain.dest == fast.dest) << "dest, threads " << threads;
     EXPECT_TRUE(plain.src == fast.src) << "disk picture, threads " << threads;
     EXPECT_TRUE(a.result == b.result) << "result, threads " << threads;
+    EXPECT_TRUE(a.square == b.square) << "warped square, threads " << threads;
     EXPECT_EQ(plain.feather, fast.feather);
     const TAssistCache& ps = AssistSlot(plain, c.kind);
     const TAssistCache& fs = AssistSlot(fast, c.kind);
