@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QListWidget>
+#include <QStyledItemDelegate>
 
 #include "app/control_tags.h"
 #include "app/morvex_dlg.h"
@@ -17,6 +18,20 @@ constexpr int kListId = 1020;
 // The template's list is laid out at 60 pixels across; 60 down as well keeps
 // the 50-pixel thumbnails from touching.
 constexpr int kItemPitch = 60;
+
+// Items have no caption: without this the view would still highlight an
+// empty text line under a selected thumbnail.
+class ThumbnailOnlyDelegate final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->features &= ~QStyleOptionViewItem::HasDisplay;
+    option->text.clear();
+  }
+};
 
 }  // namespace
 
@@ -37,6 +52,7 @@ void CShpSelectDlg::Create(QWidget* parent) {
   list->setResizeMode(QListView::Adjust);
   list->setWrapping(true);
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->setItemDelegate(new ThumbnailOnlyDelegate(list));
   OnInitDialog();
   connect(list, &QListWidget::itemSelectionChanged, this, &CShpSelectDlg::ApplySelection);
 }

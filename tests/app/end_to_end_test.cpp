@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "app/control_tags.h"
+#include "app/morvex_app.h"
 #include "imagefiles/loader.h"
 #include "window_test_support.h"
 
@@ -82,6 +83,35 @@ TEST(EndToEnd, OpenPickTurnApplySaveMatchesTheCommandLineOutsideTheStamps) {
   EXPECT_EQ(outside, kW * kH - 3000);
   EXPECT_GT(differ_in_tile, 0);    // the window laid its stamp
   EXPECT_GT(differ_unturned, 100); // and the angle mattered
+}
+
+TEST(StartPicture, OnePathOrFileUrlFromTheCommandLine) {
+  EXPECT_TRUE(StartPicture({"quorvel"}).isEmpty());
+  EXPECT_EQ(StartPicture({"quorvel", "/tmp/a b.png"}), "/tmp/a b.png");
+  EXPECT_EQ(StartPicture({"quorvel", "file:///tmp/a%20b.png"}), "/tmp/a b.png");
+}
+
+TEST(StartPicture, IsOpenedAfterTheResourceLoadAsOpenWould) {
+  Window w(2);
+  WritePicture(w.File("given.bmp"), 90, 70, [](int x, int y) { return Quadrants(x, y, 90, 70); });
+  for (const char* name : {"given.bmp", "missing.png"}) {
+    CMorvexDlg::Setup setup;
+    setup.prompts = &w.prompts;
+    setup.shapeFolder = QString::fromStdString(w.File("shapes").string());
+    setup.startPicture = QString::fromStdString(w.File(name).string());
+    CMorvexDlg d(setup);
+    EXPECT_EQ(d.pictureShown, 0);
+    d.OnTimer(3);
+    EXPECT_EQ(d.shapeLib.selected, 0);
+    const bool given = std::string(name) == "given.bmp";
+    EXPECT_EQ(d.pictureShown, given ? 1 : 0) << name;
+    EXPECT_EQ(d.mainPicture.width, given ? 90 : 0) << name;
+    EXPECT_EQ(d.paramsDirty, given ? 1 : 0) << name;
+    EXPECT_EQ(d.previewPicture.width, given ? 90 : 0) << name;
+  }
+  // The missing file is reported as an Open of it would be.
+  ASSERT_EQ(w.prompts.messages.size(), 1);
+  EXPECT_TRUE(w.prompts.messages[0].contains("The picture file cannot be read.")) << w.prompts.messages[0].toStdString();
 }
 
 }  // namespace
