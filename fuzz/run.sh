@@ -20,12 +20,13 @@ build=${QUORVEL_FUZZ_BUILD_DIR:-build-fuzz}
 testdata=${QUORVEL_TESTDATA:-$(pwd)/../shared/testdata}
 shapelib=$(pwd)/shapelib
 
+timeout=30  # seconds one input may take before it counts as a hang
 case $target in
   bmp_load) endings=(bmp); seeds=bmp ;;
   png_decode) endings=(png); seeds=png ;;
   jpeg_decode) endings=(jpg jpeg); seeds=jpeg ;;
   shape_file) endings=(qshp); seeds=shape ;;
-  svg_build) endings=(svg); seeds=svg ;;
+  svg_build) endings=(svg); seeds=svg; timeout=120 ;;
   *) echo "fuzz/run.sh: unknown target $target" >&2; exit 1 ;;
 esac
 
@@ -73,6 +74,6 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # claiming that much asks for 4 GB (6 GB of JPEG coefficients) that stays
 # mostly untouched, so the allocation limit is set above it.
 exec "$build/bin/fuzz_$target" "$corpus" "$build/seeds/$target" \
-  -max_total_time="$seconds" -max_len=65536 -timeout=30 \
+  -max_total_time="$seconds" -max_len=65536 -timeout="$timeout" \
   -rss_limit_mb=4096 -malloc_limit_mb=7000 \
   -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 "$@"
