@@ -4,25 +4,15 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_pictures.h"
-#include "shapes/platform.h"
-#include "shapes/shape_library.h"
 #include "warp/job.h"
 
 namespace quorvel {
 namespace {
 
-// The bench program lies in build/bench, the shape folder in build/bin.
-bool LoadBundledRing(TWarpEngine& engine) {
-  ScanShapeFolder(engine, ExecutableFolder().parent_path() / "bin" / kShapeFolderName);
-  for (std::size_t i = 0; i < engine.shapes.size(); ++i)
-    if (engine.shapes[i].name == "ring") return SelectShape(engine, static_cast<std::int32_t>(i)) == 1;
-  return false;
-}
-
 void BM_PreviewWarp(benchmark::State& state) {
   const bool fresh_cache = state.range(0) != 0;
   TWarpEngine engine;
-  if (!LoadBundledRing(engine)) {
+  if (!bench::LoadBundledShape(engine, "ring")) {
     state.SkipWithError("bundled shape 'ring' not found; build quorvel_shapelib first");
     return;
   }

@@ -31,6 +31,29 @@ void BM_GenerateAssistPolyline_Dis(benchmark::State& state) {
 BENCHMARK(BM_GenerateAssistPolyline_Dis)->Args({5000, 1})->Args({5000, 0})
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same for the bundled shape with the most loops.
+void BM_GenerateAssistBundledRing(benchmark::State& state) {
+  TWarpEngine engine;
+  if (!bench::LoadBundledShape(engine, "ring")) {
+    state.SkipWithError("bundled shape 'ring' not found; build quorvel_shapelib first");
+    return;
+  }
+  const bool plain = state.range(1) != 0;
+  PolylineList guides, assist;
+  for (auto _ : state) {
+    ScalePolylines(guides, engine.shape_polylines, static_cast<int>(state.range(0)));
+    if (plain)
+      GenerateAssistPolyline_Dis(guides, assist);
+    else
+      GenerateAssistPolylineFast(guides, assist);
+    benchmark::DoNotOptimize(assist.data());
+  }
+  state.counters["loops"] = static_cast<double>(engine.shape_polylines.size());
+  state.counters["polylines"] = static_cast<double>(assist.size());
+}
+BENCHMARK(BM_GenerateAssistBundledRing)->Args({5000, 1})->Args({5000, 0})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_MapAllPixels(benchmark::State& state) {
   const int side = static_cast<int>(state.range(0));
   const bool plain = state.range(1) != 0;
