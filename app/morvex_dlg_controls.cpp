@@ -25,7 +25,7 @@ namespace {
 
 enum class Kind { Label, CentredLabel, Group, Radio, Check, Push, Face, Slider, Edit };
 
-struct ControlSpec {
+struct ControlTemplate {
   int id;
   Kind kind;
   const char* text;
@@ -33,7 +33,7 @@ struct ControlSpec {
 };
 
 // Frames first, so that what they enclose lies above them.
-const ControlSpec kControls[] = {
+const ControlTemplate kControls[] = {
     {ids::kViewFrame, Kind::Group, ""},
     {ids::kSettingsGroup, Kind::Group, "设置(Setting)"},
     {ids::kSwatchFrame, Kind::Group, ""},
@@ -71,7 +71,7 @@ const ControlSpec kControls[] = {
 // Controls outside the layout table: kept at their template place, hidden
 // and disabled.
 const struct {
-  ControlSpec spec;
+  ControlTemplate item;
   QRect rect;
 } kHiddenControls[] = {
     {{ids::kFeatherEdit, Kind::Edit, ""}, TemplateRect(365, 10, 18, 14)},
@@ -83,10 +83,10 @@ const struct {
     {{ids::kPolyToShpButton, Kind::Push, "poly->shp"}, TemplateRect(492, 9, 56, 16)},
 };
 
-QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
-  const QString text = QString::fromUtf8(spec.text);
+QWidget* MakeControl(const ControlTemplate& item, QWidget* parent) {
+  const QString text = QString::fromUtf8(item.text);
   QWidget* control = nullptr;
-  switch (spec.kind) {
+  switch (item.kind) {
     case Kind::Label:
       control = new QLabel(text, parent);
       break;
@@ -110,7 +110,7 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
       // The face replaces the text, as on a bitmap button.
       auto* button = new QPushButton(parent);
       button->setAccessibleName(text);
-      const QPixmap face(res::ResourcePath(spec.face));
+      const QPixmap face(res::ResourcePath(item.face));
       button->setIcon(QIcon(face));
       button->setIconSize(face.size());
       control = button;
@@ -126,14 +126,14 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
       control = new QLineEdit(parent);
       break;
   }
-  TagControl(control, spec.id);
+  TagControl(control, item.id);
   return control;
 }
 
 }  // namespace
 
 void CMorvexDlg::CreateControls() {
-  for (const ControlSpec& spec : kControls) MakeControl(spec, client);
+  for (const ControlTemplate& item : kControls) MakeControl(item, client);
   CreateHiddenControls();
 
   auto* display = new QButtonGroup(this);
@@ -149,7 +149,7 @@ void CMorvexDlg::CreateControls() {
 
 void CMorvexDlg::CreateHiddenControls() {
   for (const auto& hidden : kHiddenControls) {
-    QWidget* control = MakeControl(hidden.spec, client);
+    QWidget* control = MakeControl(hidden.item, client);
     control->setGeometry(hidden.rect);
     control->hide();
     control->setEnabled(false);
