@@ -20,8 +20,11 @@ std::filesystem::path ScratchFile(const std::uint8_t* data, std::size_t size,
     return std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
                                                          : std::filesystem::temp_directory_path();
   }();
-  const std::filesystem::path path =
-      folder / ("quorvel-fuzz-" + std::to_string(::getpid()) + ending);
+  static std::filesystem::path path;
+  static const bool cleaned = std::atexit([] { std::filesystem::remove(path); }) == 0;
+  (void)cleaned;
+  if (!path.empty() && path.extension() != ending) std::filesystem::remove(path);
+  path = folder / ("quorvel-fuzz-" + std::to_string(::getpid()) + ending);
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) std::abort();  // a broken scratch file would hide every input
   if (size && std::fwrite(data, 1, size, f) != size) std::abort();
