@@ -37,7 +37,11 @@ void GenerateAssistPolylineFast(PolylineList& guides, PolylineList& out) {
 
   const std::size_t count = ts.size() + 1;  // and the closing one at t = 1
   out.clear();
+  // Every polyline's memory comes from this thread: a fresh allocator arena
+  // in a worker would first have to fault in its pages, which on a virtual
+  // machine costs more than the work.
   out.resize(count);
+  for (TPolyline& q : out) q.segments.assign(n, TSegment{});
   ForEachRange(static_cast<std::int64_t>(count),
                ThreadsFor(static_cast<std::int64_t>(count * n), 1 << 14),
                [&](std::int64_t begin, std::int64_t end, int) {
@@ -46,7 +50,6 @@ void GenerateAssistPolylineFast(PolylineList& guides, PolylineList& out) {
                    const bool last = static_cast<std::size_t>(i) == ts.size();
                    const float ti = last ? 1.0f : ts[i];
                    TPolyline& q = out[i];
-                   q.segments.assign(n, TSegment{});
                    AssistAtWalk(guides, ti, hints, q);
                    MeasurePolyline(q);
                    q.t = ti;
