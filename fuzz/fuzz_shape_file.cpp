@@ -1,6 +1,7 @@
 // A shape file from anywhere: decoded in memory, read by the two readers the
-// folder scan and the selection use, and, when accepted, warped into, as
-// selecting it in the window would (a preview of a small picture).
+// folder scan and the selection use, its thumbnail drawn, and, when
+// accepted, warped into, as selecting it in the window would (a preview of a
+// small picture).
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -9,6 +10,7 @@
 #include "raster/image_pair.h"
 #include "shapes/shape_decoder.h"
 #include "shapes/shape_reader.h"
+#include "shapes/thumbnail.h"
 #include "warp/engine.h"
 #include "warp/job.h"
 
@@ -41,6 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ShapeEntry entry;
   LoadShapeOutline(path, entry);
   TWarpEngine engine;
+  engine.shapes.push_back(entry);
+  TThumbnailSurface surface;
+  PrepareThumbnailSurface(surface);
+  static std::uint8_t thumbnail[kThumbnailSide * kThumbnailSide * 4];
+  DrawShapeThumbnail(engine, surface, 0, thumbnail);
   const bool loaded = LoadShapePolylines(path, engine.shape_polylines);
   // The file and memory paths must agree on what they accept.
   if (loaded != (problem == ShapeFileProblem::kNone)) __builtin_trap();

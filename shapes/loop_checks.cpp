@@ -42,6 +42,8 @@ bool CrossProperly(const TSegment& s, const TSegment& t) {
 // segments ordered by their left end, each compared only with those whose
 // boxes overlap it. A grid of cells chokes where the assist polylines all
 // run into the innermost loop; the sweep compares each pair at most once.
+// Counting stops at kCrossingLimit: badly crossed loops (a drawing gone
+// wrong) have hundreds of thousands, and one is enough to refuse them.
 std::size_t CountCrossings(const PolylineList& assist, std::vector<TPointF>& where) {
   struct Item {
     float x0, x1, y0, y1;
@@ -73,6 +75,7 @@ std::size_t CountCrossings(const PolylineList& assist, std::vector<TPointF>& whe
       if (q.y0 > p.y1 || q.y1 < p.y0 || SamePolyline(p.polyline, q.polyline)) continue;
       if (CrossProperly(*p.segment, *q.segment)) found.push_back(std::minmax(p.segment, q.segment));
     }
+    if (found.size() >= kCrossingLimit) break;
   }
   std::sort(found.begin(), found.end());
   for (std::size_t k = 0; k < found.size() && k < 8; ++k)

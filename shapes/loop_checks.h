@@ -10,11 +10,15 @@
 
 namespace quorvel {
 
+// Crossings are counted up to this many (a few more may come from the last
+// segment compared).
+inline constexpr std::size_t kCrossingLimit = 1000;
+
 struct LoopCheckReport {
   bool nested = false;            // every loop strictly inside the one before
   bool same_orientation = false;  // every loop runs the same way round
   std::size_t assist_count = 0;
-  std::size_t assist_crossings = 0;  // pairs of assist segments that cross properly
+  std::size_t assist_crossings = 0;  // pairs of assist segments that cross properly, see kCrossingLimit
   std::vector<TPointF> first_crossings;  // where (working-square units), up to 8
 
   bool Usable() const { return nested && same_orientation && assist_crossings == 0; }

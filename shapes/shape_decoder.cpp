@@ -1,12 +1,20 @@
 #include "shapes/shape_decoder.h"
 
 #include <array>
+#include <cmath>
 #include <cstring>
 
 #include "shapes/shape_file_layout.h"
 #include "shapes/shape_key.h"
 
 namespace quorvel {
+namespace {
+
+// Coordinates feed integer pixel arithmetic downstream; NaN and infinity
+// would turn into undefined conversions there.
+bool Finite(const TPointF& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+}  // namespace
 
 ShapeFileProblem DecodeShapeFile(std::span<const std::uint8_t> bytes, DecodedShapeFile& out) {
   if (bytes.size() < kShapeHeaderSize) return ShapeFileProblem::kTooShort;
@@ -31,6 +39,7 @@ ShapeFileProblem DecodeShapeFile(std::span<const std::uint8_t> bytes, DecodedSha
     key = UnscrambleShapeBytes(record.data(), record.size(), key);
     decoded.outline.push_back(TPointF{static_cast<float>(ReadLeF64(record.data())),
                                       static_cast<float>(ReadLeF64(record.data() + 8))});
+    if (!Finite(decoded.outline.back())) return ShapeFileProblem::kNotFinite;
   }
 
   // The polyline section: plain, from here to the end of the file.
@@ -53,6 +62,7 @@ ShapeFileProblem DecodeShapeFile(std::span<const std::uint8_t> bytes, DecodedSha
       cx = DecodeShapeStep(cx, ReadLeI16(at));
       cy = DecodeShapeStep(cy, ReadLeI16(at + 2));
       loop.points.push_back(TPointF{cx, cy});
+      if (!Finite(loop.points.back())) return ShapeFileProblem::kNotFinite;
     }
     left -= count * kShapeDeltaSize;
     decoded.loops.push_back(std::move(loop));
@@ -70,6 +80,7 @@ const char* DescribeShapeFileProblem(ShapeFileProblem problem) {
     case ShapeFileProblem::kNegativeOutlineCount: return "the outline count is negative";
     case ShapeFileProblem::kOutlinePastEnd: return "the outline records run past the end of the file";
     case ShapeFileProblem::kPolylinesPastEnd: return "the polyline blocks run past the end of the file";
+    case ShapeFileProblem::kNotFinite: return "a coordinate is not a finite number";
   }
   return "unknown problem";
 }

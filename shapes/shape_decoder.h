@@ -17,6 +17,7 @@ enum class ShapeFileProblem {
   kNegativeOutlineCount,  // N < 0
   kOutlinePastEnd,        // 44 + 16 N beyond the file
   kPolylinesPastEnd,      // a block or its deltas beyond the file
+  kNotFinite,             // a coordinate that is NaN or overflows float32
 };
 
 // One polyline block: the start is where the first delta counts from; it is

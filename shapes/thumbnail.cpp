@@ -10,6 +10,7 @@ namespace {
 constexpr Pixel kWhite = 0xFFFFFFFFu;
 constexpr Pixel kPenBlue = 0xFF0000FFu;  // B 255, G 0, R 0
 constexpr float kDesignToThumb = 0.0833333358168602f;  // 1/12 in float32
+constexpr std::int32_t kThumbnailReach = 1000;
 
 // A two-pixel pen at grid point (x, y) covers columns x and x + 1 and
 // display rows y and y + 1, so an edge at 50 (one past the last pixel) stays
@@ -37,9 +38,15 @@ void Line(PixelBlock& bits, std::int32_t x0, std::int32_t y0, std::int32_t x1, s
 
 }  // namespace
 
+// Held to a band far beyond the 50 x 50 surface: every drawable outline
+// keeps its pixels, and a wild one neither overflows the conversion nor
+// makes the line walk for ever.
 std::int32_t ThumbnailPixel(float design) {
   const float scaled = design * kDesignToThumb;
-  return static_cast<std::int32_t>(static_cast<double>(scaled) + 0.5);
+  const double v = static_cast<double>(scaled) + 0.5;
+  if (!(v > -kThumbnailReach)) return -kThumbnailReach;
+  if (v > kThumbnailReach) return kThumbnailReach;
+  return static_cast<std::int32_t>(v);
 }
 
 void PrepareThumbnailSurface(TThumbnailSurface& surface) {

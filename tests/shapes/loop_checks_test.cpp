@@ -28,7 +28,7 @@ double Orient(const TSegment& s, float x, float y) {
 
 // Every pair of segments of different assist polylines, as the engine
 // generates them; the plain count the checker's sweep must match.
-std::size_t CrossingsByAllPairs(const std::vector<std::vector<TPointF>>& loops) {
+std::size_t CrossingsByAllPairs(const std::vector<std::vector<TPointF>>& loops, std::int32_t side = 300) {
   PolylineList shape, guides, assist;
   for (const auto& loop : loops) {
     TPolyline p;
@@ -38,7 +38,7 @@ std::size_t CrossingsByAllPairs(const std::vector<std::vector<TPointF>>& loops) 
     }
     shape.push_back(p);
   }
-  ScalePolylines(guides, shape, 300);
+  ScalePolylines(guides, shape, side);
   GenerateAssistPolyline_Dis(guides, assist);
   const std::size_t last = assist.size() - 1;
   std::size_t count = 0;
@@ -68,16 +68,22 @@ TEST(CheckShapeLoops, ScaledCopiesWithMatchingStartsAreUsable) {
 }
 
 // Start points out of correspondence twist the assist polylines around
-// the middle; the sweep finds exactly the pairs the plain count finds.
+// the middle; the sweep finds exactly the pairs the plain count finds, up
+// to the limit where it stops counting.
 TEST(CheckShapeLoops, CrossingCountMatchesTheAllPairsCount) {
-  const std::vector<std::vector<TPointF>> twisted{Regular(6, 140, 0), Regular(6, 60, 2.2), Regular(6, 8, 0.3)};
-  const LoopCheckReport r = CheckShapeLoops(twisted);
+  const std::vector<std::vector<TPointF>> twisted{Regular(6, 140, 0), Regular(6, 60, 0.7), Regular(6, 8, 0.3)};
+  const LoopCheckReport r = CheckShapeLoops(twisted, 60);
   EXPECT_TRUE(r.nested);
   EXPECT_GT(r.assist_crossings, 0u);
-  EXPECT_EQ(r.assist_crossings, CrossingsByAllPairs(twisted));
+  EXPECT_EQ(r.assist_crossings, CrossingsByAllPairs(twisted, 60));
   EXPECT_FALSE(r.Usable());
   ASSERT_FALSE(r.first_crossings.empty());
   EXPECT_LE(r.first_crossings.size(), 8u);
+  const std::vector<std::vector<TPointF>> wrung{Regular(6, 140, 0), Regular(6, 60, 2.2), Regular(6, 8, 0.3)};
+  const LoopCheckReport many = CheckShapeLoops(wrung);
+  EXPECT_GE(many.assist_crossings, kCrossingLimit);
+  EXPECT_LT(many.assist_crossings, CrossingsByAllPairs(wrung));
+  EXPECT_FALSE(many.Usable());
   // Off-centre inner loops bend the fan without twisting it.
   const std::vector<std::vector<TPointF>> bent{Regular(40, 140, 0), Regular(40, 50, 0, 60, 20),
                                                Regular(40, 5, 0, 70, 30)};

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "shapes/shape_file_layout.h"
 #include "shapes/shape_key.h"
 #include "shapes/shape_writer.h"
@@ -212,6 +214,10 @@ std::vector<MalformedCase> MalformedFiles() {
   std::vector<std::uint8_t> huge_m;
   AppendBlock(huge_m, 0x7fffffff, 0.0f, 0.0f, {{1, 1}});
   const std::vector<ShapePointD> one{{1, 2}};
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<std::uint8_t> nan_start, runaway;
+  AppendBlock(nan_start, 2, std::numeric_limits<float>::quiet_NaN(), 0.0f, {{1, 1}, {2, 2}});
+  AppendBlock(runaway, 1, 0.0f, std::numeric_limits<float>::infinity(), {{0, 1}});
   return {
       {"negative outline count", ShapeBytes(-1, 1, {}, good_block), ShapeFileProblem::kNegativeOutlineCount},
       {"outline past end", ShapeBytes(2, 0, one, {}), ShapeFileProblem::kOutlinePastEnd},
@@ -221,6 +227,10 @@ std::vector<MalformedCase> MalformedFiles() {
       {"truncated deltas", ShapeBytes(1, 1, one, short_deltas), ShapeFileProblem::kPolylinesPastEnd},
       {"huge point count", ShapeBytes(0, 1, {}, huge_m), ShapeFileProblem::kPolylinesPastEnd},
       {"truncated block header", ShapeBytes(0, 1, {}, {1, 0, 0, 0, 0}), ShapeFileProblem::kPolylinesPastEnd},
+      {"NaN outline point", ShapeBytes(1, 0, {{nan, 2}}, {}), ShapeFileProblem::kNotFinite},
+      {"outline beyond float32", ShapeBytes(1, 0, {{1, 1e300}}, {}), ShapeFileProblem::kNotFinite},
+      {"NaN loop start", ShapeBytes(1, 1, one, nan_start), ShapeFileProblem::kNotFinite},
+      {"infinite loop start", ShapeBytes(1, 1, one, runaway), ShapeFileProblem::kNotFinite},
   };
 }
 

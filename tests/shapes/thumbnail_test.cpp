@@ -20,6 +20,10 @@ TEST(ThumbnailPixel, DesignUnitsRoundToTwelfths) {
   EXPECT_EQ(ThumbnailPixel(18.0f), 2);
   EXPECT_EQ(ThumbnailPixel(600.0f), 50);
   EXPECT_EQ(ThumbnailPixel(0.0f), 0);
+  // Wild coordinates stay far off the surface instead of overflowing.
+  EXPECT_EQ(ThumbnailPixel(1e30f), 1000);
+  EXPECT_EQ(ThumbnailPixel(-1e30f), -1000);
+  EXPECT_EQ(ThumbnailPixel(-12000.0f), -999);
 }
 
 TEST(DrawShapeThumbnail, FullSquareOutlineLeavesTheFarEdgesOutside) {
