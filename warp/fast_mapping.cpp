@@ -92,23 +92,24 @@ RaySteps MakeRaySteps(float r_centre) {
 }
 
 void MapChords(const SampleTarget& target, const Chord* chords, std::size_t count, float r_centre,
-               bool vertical) {
+               bool vertical, std::uint32_t first) {
   const double centre = r_centre;
   for (std::size_t i = 0; i < count; ++i) {
     const Chord& chord = chords[i];
-    for (float u = -chord.r; u <= chord.r; u = F(static_cast<double>(u) + 0.5)) {
+    std::uint32_t id = SampleId(first + static_cast<std::uint32_t>(i), 0);
+    for (float u = -chord.r; u <= chord.r; u = F(static_cast<double>(u) + 0.5), ++id) {
       const float squeezed = F(centre + F(static_cast<double>(chord.v) * u));
       const float across = F(centre + u);
       if (vertical)
-        SampleInto(target, chord.along, squeezed, chord.along, across);
+        SampleInto(target, chord.along, squeezed, chord.along, across, id);
       else
-        SampleInto(target, squeezed, chord.along, across, chord.along);
+        SampleInto(target, squeezed, chord.along, across, chord.along, id);
     }
   }
 }
 
 void MapRays(const SampleTarget& target, const PolylineList& list, std::int32_t angle, float r_centre,
-             const RaySteps& steps, const float* angles, std::size_t count) {
+             const RaySteps& steps, const float* angles, std::size_t count, std::uint32_t first) {
   const double centre = r_centre;
   for (std::size_t r = 0; r < count; ++r) {
     const float theta = angles[r];
@@ -121,58 +122,128 @@ void MapRays(const SampleTarget& target, const PolylineList& list, std::int32_t 
       const float sy = F(F(static_cast<double>(end.y) * e) + centre);
       const float s = F(static_cast<double>(steps.one_minus_e[i]) * p.length);
       TPointF q;
-      if (PointAtLengthWalk(p, s, hint, q)) SampleInto(target, sx, sy, F(q.x + centre), F(q.y + centre));
+      if (PointAtLengthWalk(p, s, hint, q))
+        SampleInto(target, sx, sy, F(q.x + centre), F(q.y + centre),
+                   SampleId(first + static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(i)));
     }
   }
 }
 
 std::atomic<bool> wide_kernels{true};
+std::atomic<bool> sample_ids{true};
 
 bool UseAvx2() { return wide_kernels.load(std::memory_order_relaxed) && HasAvx2(); }
+
+namespace {
+
+// Samples are recorded by id when every chord or ray and every step within
+// one fits 16 bits (S up to about 10 000 for the rays).
+constexpr std::size_t kIdLimit = 0xFFFF;
+
+// A raster of S x S ids set to "none": the lent block when it has the room,
+// else one of the engine's own.
+std::uint32_t* IdLayer(PixelBlock* lent, PixelBlock& own, std::size_t pixels) {
+  std::uint32_t* ids;
+  if (lent && lent->size() >= pixels) {
+    ReleaseBlock(own);
+    ids = lent->data();
+  } else {
+    if (own.size() != pixels) own.resize(pixels);
+    ids = own.data();
+  }
+  FillRange(ids, pixels, kNoSample);
+  return ids;
+}
+
+void Resolve(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job, bool chords,
+             std::size_t pixels) {
+  const bool avx2 = UseAvx2();
+  ForEachRange(static_cast<std::int64_t>(pixels), ThreadsFor(static_cast<std::int64_t>(pixels), 1 << 16),
+               [&](std::int64_t b, std::int64_t e, int) {
+                 const auto begin = static_cast<std::size_t>(b), end = static_cast<std::size_t>(e);
+                 if (chords)
+                   avx2 ? ResolveChordsAvx2(target, sources, job, begin, end)
+                        : ResolveChords(target, sources, job, begin, end);
+                 else
+                   avx2 ? ResolveRaysAvx2(target, sources, job, begin, end)
+                        : ResolveRays(target, sources, job, begin, end);
+               });
+}
+
+}  // namespace
+
+void ResolveChords(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
+                   std::size_t begin, std::size_t end) {
+  ResolvePixels(target, sources, job, begin, end, ChordSource);
+}
+
+void ResolveRays(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
+                 std::size_t begin, std::size_t end) {
+  ResolvePixels(target, sources, job, begin, end, RaySource);
+}
 
 }  // namespace fast_mapping
 
 using namespace fast_mapping;
 
 void AllowWideKernels(bool allow) { wide_kernels.store(allow, std::memory_order_relaxed); }
+void AllowSampleIds(bool allow) { sample_ids.store(allow, std::memory_order_relaxed); }
 
-void SquareToDiskFast(TWarpEngine& engine) {
+void SquareToDiskFast(TWarpEngine& engine, PixelBlock* lent) {
   const std::vector<Chord> chords = Chords(engine);
   const float r_centre = WarpCentre(engine);
   const bool vertical = engine.direction == 0;
-  const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
+  const std::size_t pixels = engine.dest.size();
+  SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
   const int ranges = ThreadsFor(static_cast<std::int64_t>(chords.size()) * engine.width, 1 << 16);
   const std::vector<std::size_t> cut = LineBoundaries(chords, ranges);
   const bool avx2 = UseAvx2();
+  // Recording ids needs the sample's step within its chord (up to 4 r) to fit.
+  const bool by_id = sample_ids.load(std::memory_order_relaxed) && chords.size() < kIdLimit &&
+                     4.0 * r_centre + 1.0 < double(kIdLimit);
+  if (by_id) {
+    engine.sweep_rasters.resize(std::max<std::size_t>(engine.sweep_rasters.size(), 1));
+    target.ids = IdLayer(lent, engine.sweep_rasters[0], pixels);
+  }
+  // Ranges end where the destination line changes: no two write one pixel.
   ForEachRange(ranges, ranges, [&](std::int64_t first, std::int64_t, int) {
     const Chord* begin = chords.data() + cut[first];
     const std::size_t count = cut[first + 1] - cut[first];
+    const auto index = static_cast<std::uint32_t>(cut[first]);
     if (avx2)
-      MapChordsAvx2(target, begin, count, r_centre, vertical);
+      MapChordsAvx2(target, begin, count, r_centre, vertical, index);
     else
-      MapChords(target, begin, count, r_centre, vertical);
+      MapChords(target, begin, count, r_centre, vertical, index);
   });
+  if (by_id) {
+    SampleSources sources;
+    sources.vertical = vertical;
+    sources.r_centre = r_centre;
+    for (const Chord& c : chords) {
+      sources.along.push_back(c.along);
+      sources.half.push_back(c.r);
+      sources.squeeze.push_back(c.v);
+    }
+    const std::uint32_t* layer = target.ids;
+    target.ids = nullptr;
+    Resolve(target, sources, ResolveJob{&layer, 1, false, 0}, true, pixels);
+  }
   // The disk picture becomes the source; the old source buffer, refilled,
   // the background destination (the plain pass copies and refills instead).
   engine.src.swap(engine.dest);
   FillRange(engine.dest.data(), engine.dest.size(), engine.background);
 }
 
-void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spare) {
-  if (list.empty()) return;
-  const float r_centre = WarpCentre(engine);
-  const std::vector<float> angles = RayAngles(r_centre);
-  const std::size_t pixels = engine.dest.size();
-  const int ranges = ThreadsFor(static_cast<std::int64_t>(angles.size()) * engine.width, 1 << 18);
-  const std::int32_t angle = engine.angle;
-  const RaySteps steps = MakeRaySteps(r_centre);
-  const auto map = UseAvx2() ? MapRaysAvx2 : MapRays;
+namespace {
 
-  if (ranges == 1) {
-    const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
-    map(target, list, angle, r_centre, steps, angles.data(), angles.size());
-    return;
-  }
+// Ray ranges write their own rasters with written-bits, merged in order.
+// For working squares too large for sample ids.
+void SweepRaysMerged(TWarpEngine& engine, const PolylineList& list, SweepSpare spare,
+                     const std::vector<float>& angles, const RaySteps& steps, int ranges) {
+  const float r_centre = WarpCentre(engine);
+  const std::size_t pixels = engine.dest.size();
+  const std::int32_t angle = engine.angle;
+  const auto map = UseAvx2() ? MapRaysAvx2 : MapRays;
   // The first range writes dest in place; every later range writes a raster
   // of its own (the lent one first) and marks what it wrote, and wins over
   // all ranges before it wherever it did.
@@ -204,7 +275,7 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spa
                  if (mine) std::fill(mine, mine + bit_bytes, 0);
                  const SampleTarget target = TargetOf(engine, r == 0 ? engine.dest.data() : rasters[r - 1], mine);
                  map(target, list, angle, r_centre, steps, angles.data() + begin,
-                     static_cast<std::size_t>(end - begin));
+                     static_cast<std::size_t>(end - begin), static_cast<std::uint32_t>(begin));
                });
   // Each pixel takes the value of the last range that wrote it.
   ForEachRange(static_cast<std::int64_t>(pixels), ranges, [&](std::int64_t b, std::int64_t e, int) {
@@ -220,9 +291,72 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spa
   });
 }
 
+}  // namespace
+
+void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spare, bool dest_is_background) {
+  if (list.empty()) return;
+  const float r_centre = WarpCentre(engine);
+  const std::vector<float> angles = RayAngles(r_centre);
+  const std::size_t pixels = engine.dest.size();
+  const int ranges = ThreadsFor(static_cast<std::int64_t>(angles.size()) * engine.width, 1 << 18);
+  const std::int32_t angle = engine.angle;
+  const RaySteps steps = MakeRaySteps(r_centre);
+  const auto map = UseAvx2() ? MapRaysAvx2 : MapRays;
+  const bool by_id =
+      sample_ids.load(std::memory_order_relaxed) && angles.size() < kIdLimit && steps.count <= kIdLimit;
+  if (!by_id) {
+    if (ranges == 1) {
+      const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
+      map(target, list, angle, r_centre, steps, angles.data(), angles.size(), 0);
+    } else {
+      SweepRaysMerged(engine, list, spare, angles, steps, ranges);
+    }
+    return;
+  }
+
+  // Each ray range records its samples' ids in a layer of its own; a later
+  // layer's id wins. Over a plain background, dest itself is the first.
+  std::vector<std::uint32_t*> layers(static_cast<std::size_t>(ranges));
+  std::vector<PixelBlock>& own = engine.sweep_rasters;
+  own.resize(std::max(own.size(), layers.size()));
+  PixelBlock* lent[2] = {spare.raster, spare.bits};
+  std::size_t next_lent = 0;
+  for (std::size_t r = 0; r < layers.size(); ++r) {
+    if (r == 0 && dest_is_background) {
+      layers[r] = engine.dest.data();
+      FillRange(layers[r], pixels, kNoSample);
+      continue;
+    }
+    PixelBlock* use = nullptr;
+    while (!use && next_lent < 2) {
+      PixelBlock* candidate = lent[next_lent++];
+      if (candidate && candidate->size() >= pixels) use = candidate;
+    }
+    layers[r] = IdLayer(use, own[r], pixels);
+  }
+  ForEachRange(static_cast<std::int64_t>(angles.size()), ranges,
+               [&](std::int64_t begin, std::int64_t end, int r) {
+                 SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
+                 target.ids = layers[static_cast<std::size_t>(r)];
+                 map(target, list, angle, r_centre, steps, angles.data() + begin,
+                     static_cast<std::size_t>(end - begin), static_cast<std::uint32_t>(begin));
+               });
+  SampleSources sources;
+  sources.r_centre = r_centre;
+  sources.steps = &steps;
+  for (float theta : angles) {
+    const TPointF end = RayEnd(r_centre, theta);
+    sources.end_x.push_back(end.x);
+    sources.end_y.push_back(end.y);
+  }
+  const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
+  Resolve(target, sources, ResolveJob{layers.data(), ranges, dest_is_background, engine.background}, false,
+          pixels);
+}
+
 void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spare) {
-  SquareToDiskFast(engine);
-  SweepRaysFast(engine, list, spare);
+  SquareToDiskFast(engine, spare.raster);
+  SweepRaysFast(engine, list, spare, true);  // SquareToDiskFast leaves dest all background
 }
 
 }  // namespace quorvel

@@ -51,13 +51,11 @@ QUORVEL_AVX2 inline __m256d ChannelOf(__m128i pixels, __m128i pick) {
   return _mm256_cvtepi32_pd(_mm_shuffle_epi8(pixels, pick));
 }
 
-// Four samples (sx, sy) -> (dx, dy); lanes whose bit in `lanes` is clear are
-// skipped. Each lane is one sample, each channel summed in the plain order;
-// the writes go out one sample after another.
-QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d dx, __m256d dy,
-                          int lanes) {
-  const __m128i m0 = TruncIndex4(sx);
-  const __m128i h0 = TruncIndex4(sy);
+// The bilinear values at four source points; m0, h0 their truncated
+// indices, m, h the same held inside the raster. Lanes outside `valid`
+// read pixel 0, which always exists.
+QUORVEL_AVX2 __m128i Fetch4(const SampleTarget& t, __m256d sx, __m256d sy, __m128i m0, __m128i h0, __m128i m,
+                            __m128i h, __m128i valid) {
   const __m256d one = _mm256_set1_pd(1.0);
   const __m256d fx = RoundF(_mm256_sub_pd(sx, _mm256_cvtepi32_pd(m0)));
   const __m256d fy = RoundF(_mm256_sub_pd(sy, _mm256_cvtepi32_pd(h0)));
@@ -67,26 +65,9 @@ QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d
   const __m256d w01 = RoundF(_mm256_mul_pd(gx, fy));
   const __m256d w10 = RoundF(_mm256_mul_pd(fx, gy));
   const __m256d w11 = RoundF(_mm256_mul_pd(fx, fy));
-
-  const __m256d half = _mm256_set1_pd(0.5);
-  const __m128i x = _mm_min_epi32(TruncIndex4(_mm256_add_pd(dx, half)), _mm_set1_epi32(t.width - 1));
-  const __m128i y = _mm_min_epi32(TruncIndex4(_mm256_add_pd(dy, half)), _mm_set1_epi32(t.height - 1));
-  const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
-  const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
-  const __m128i negative = _mm_srai_epi32(_mm_or_si128(_mm_or_si128(m, h), _mm_or_si128(x, y)), 31);
-  const __m128i bits = _mm_setr_epi32(1, 2, 4, 8);
-  const __m128i wanted = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(lanes), bits), bits);
-  const __m128i valid = _mm_andnot_si128(negative, wanted);
-  lanes = _mm_movemask_ps(_mm_castsi128_ps(valid));
-  if (!lanes) return;
-  const __m128i width = _mm_set1_epi32(t.width);
-  // Skipped lanes read pixel 0, which always exists.
-  alignas(16) std::int32_t from[4], to[4];
+  alignas(16) std::int32_t from[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(from),
-                  _mm_and_si128(_mm_add_epi32(_mm_mullo_epi32(h, width), m), valid));
-  const __m128i row = _mm_sub_epi32(_mm_set1_epi32(t.height - 1), y);
-  _mm_store_si128(reinterpret_cast<__m128i*>(to), _mm_add_epi32(_mm_mullo_epi32(row, width), x));
-
+                  _mm_and_si128(_mm_add_epi32(_mm_mullo_epi32(h, _mm_set1_epi32(t.width)), m), valid));
   const std::uint32_t* s = reinterpret_cast<const std::uint32_t*>(t.src);
   const std::size_t w = static_cast<std::size_t>(t.width);
   const std::uint32_t* a0 = s + static_cast<std::uint32_t>(from[0]);
@@ -110,8 +91,67 @@ QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d
     const __m128i byte = _mm_and_si128(_mm256_cvttpd_epi32(acc), _mm_set1_epi32(0xFF));
     out = _mm_or_si128(out, _mm_sll_epi32(byte, _mm_cvtsi32_si128(8 * c)));
   }
+  return out;
+}
+
+// Sample4's recording: lane j's id, id0 + j, goes to the pixel it would
+// write. The plain index rules reduce to comparisons here: a source index
+// drops only for a point at or below -1 (or NaN, or a raster under two
+// pixels a side), a destination index is held to the last row or column.
+QUORVEL_AVX2 void Mark4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d dx, __m256d dy, int lanes,
+                        std::uint32_t id0) {
+  if (t.width < 2 || t.height < 2) return;
+  const __m256d below = _mm256_set1_pd(-1.0);
+  const __m256d half = _mm256_set1_pd(0.5);
+  const __m256d px = _mm256_add_pd(dx, half), py = _mm256_add_pd(dy, half);
+  const __m256d ok = _mm256_and_pd(
+      _mm256_and_pd(_mm256_cmp_pd(sx, below, _CMP_GT_OQ), _mm256_cmp_pd(sy, below, _CMP_GT_OQ)),
+      _mm256_and_pd(_mm256_cmp_pd(px, below, _CMP_GT_OQ), _mm256_cmp_pd(py, below, _CMP_GT_OQ)));
+  lanes &= _mm256_movemask_pd(ok);
+  if (!lanes) return;
+  // Held before truncating: truncation keeps order, and the limit is whole.
+  const __m128i x = _mm256_cvttpd_epi32(_mm256_min_pd(px, _mm256_set1_pd(t.width - 1)));
+  const __m128i y = _mm256_cvttpd_epi32(_mm256_min_pd(py, _mm256_set1_pd(t.height - 1)));
+  const __m128i row = _mm_sub_epi32(_mm_set1_epi32(t.height - 1), y);
+  alignas(16) std::uint32_t to[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(to), _mm_add_epi32(_mm_mullo_epi32(row, _mm_set1_epi32(t.width)), x));
+  if (lanes == 0xF) {
+    t.ids[to[0]] = id0;
+    t.ids[to[1]] = id0 + 1;
+    t.ids[to[2]] = id0 + 2;
+    t.ids[to[3]] = id0 + 3;
+    return;
+  }
+  for (int j = 0; j < 4; ++j)
+    if (lanes >> j & 1) t.ids[to[j]] = id0 + static_cast<std::uint32_t>(j);
+}
+
+// Four samples (sx, sy) -> (dx, dy); lanes whose bit in `lanes` is clear are
+// skipped. Each lane is one sample, each channel summed in the plain order;
+// the writes go out one sample after another. With ids, lane j records
+// id0 + j instead.
+QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d dx, __m256d dy,
+                          int lanes, std::uint32_t id0) {
+  if (t.ids) return Mark4(t, sx, sy, dx, dy, lanes, id0);
+  const __m128i m0 = TruncIndex4(sx);
+  const __m128i h0 = TruncIndex4(sy);
+  const __m256d half = _mm256_set1_pd(0.5);
+  const __m128i x = _mm_min_epi32(TruncIndex4(_mm256_add_pd(dx, half)), _mm_set1_epi32(t.width - 1));
+  const __m128i y = _mm_min_epi32(TruncIndex4(_mm256_add_pd(dy, half)), _mm_set1_epi32(t.height - 1));
+  const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
+  const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
+  const __m128i negative = _mm_srai_epi32(_mm_or_si128(_mm_or_si128(m, h), _mm_or_si128(x, y)), 31);
+  const __m128i bits = _mm_setr_epi32(1, 2, 4, 8);
+  const __m128i wanted = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(lanes), bits), bits);
+  const __m128i valid = _mm_andnot_si128(negative, wanted);
+  lanes = _mm_movemask_ps(_mm_castsi128_ps(valid));
+  if (!lanes) return;
+  alignas(16) std::int32_t to[4];
+  const __m128i row = _mm_sub_epi32(_mm_set1_epi32(t.height - 1), y);
+  _mm_store_si128(reinterpret_cast<__m128i*>(to), _mm_add_epi32(_mm_mullo_epi32(row, _mm_set1_epi32(t.width)), x));
+
   alignas(16) std::uint32_t result[4];
-  _mm_store_si128(reinterpret_cast<__m128i*>(result), out);
+  _mm_store_si128(reinterpret_cast<__m128i*>(result), Fetch4(t, sx, sy, m0, h0, m, h, valid));
   for (int j = 0; j < 4; ++j) {
     if (!(lanes >> j & 1)) continue;
     const std::size_t d = static_cast<std::uint32_t>(to[j]);
@@ -121,6 +161,55 @@ QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d
     if (t.written) MarkWritten(t.written, d);
   }
 }
+
+// The recorded ids of four pixels from d on: the last layer that has one.
+QUORVEL_AVX2 inline __m128i LayeredIds(const ResolveJob& job, std::size_t d) {
+  const __m128i none = _mm_set1_epi32(-1);
+  __m128i id = _mm_loadu_si128(reinterpret_cast<const __m128i*>(job.layers[job.layer_count - 1] + d));
+  for (int l = job.layer_count - 1; l-- > 0;) {
+    const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(job.layers[l] + d));
+    id = _mm_blendv_epi8(id, below, _mm_cmpeq_epi32(id, none));
+  }
+  return id;
+}
+
+// Pixels [begin, end): Where(ids, sx, sy) turns four ids (lanes without one
+// hold 0) into source points.
+template <class Where>
+QUORVEL_AVX2 inline void Resolve4s(const SampleTarget& t, const SampleSources& s, const ResolveJob& job,
+                                   std::size_t begin, std::size_t end, Where where,
+                                   void (*one)(const SampleSources&, std::uint32_t, float&, float&)) {
+  const __m128i none = _mm_set1_epi32(-1);
+  const __m128i background = _mm_set1_epi32(static_cast<int>(job.background));
+  const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  std::size_t d = begin;
+  for (; d + 4 <= end; d += 4) {
+    const __m128i id = LayeredIds(job, d);
+    const __m128i missing = _mm_cmpeq_epi32(id, none);
+    __m128i* at = reinterpret_cast<__m128i*>(t.dest + d);
+    const __m128i prior = job.restore ? background : _mm_loadu_si128(at);
+    if (_mm_movemask_ps(_mm_castsi128_ps(missing)) == 0xF) {
+      if (job.restore) _mm_storeu_si128(at, background);
+      continue;
+    }
+    __m256d sx, sy;
+    where(_mm_andnot_si128(missing, id), sx, sy);
+    const __m128i m0 = TruncIndex4(sx), h0 = TruncIndex4(sy);
+    const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
+    const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
+    __m128i out = Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1));
+    if (!t.alpha) out = _mm_or_si128(_mm_andnot_si128(alpha, out), _mm_and_si128(prior, alpha));
+    _mm_storeu_si128(at, _mm_blendv_epi8(out, prior, missing));
+  }
+  ResolvePixels(t, s, job, d, end, one);
+}
+
+QUORVEL_AVX2 inline __m256d Gather4(const float* table, __m128i index) {
+  return _mm256_cvtps_pd(_mm_i32gather_ps(table, index, 4));
+}
+
+QUORVEL_AVX2 inline __m128i High16(__m128i id) { return _mm_srli_epi32(id, 16); }
+QUORVEL_AVX2 inline __m128i Low16(__m128i id) { return _mm_and_si128(id, _mm_set1_epi32(0xFFFF)); }
 
 QUORVEL_AVX2 inline __m256d Load4(const float* v) { return _mm256_cvtps_pd(_mm_loadu_ps(v)); }
 
@@ -132,38 +221,35 @@ bool HasAvx2() {
 }
 
 QUORVEL_AVX2 void MapChordsAvx2(const SampleTarget& target, const Chord* chords, std::size_t count,
-                                float r_centre, bool vertical) {
+                                float r_centre, bool vertical, std::uint32_t first) {
   const __m256d centre = _mm256_set1_pd(r_centre);
-  alignas(16) float u4[4];
+  const __m256d half = _mm256_set1_pd(0.5);
+  const __m256d step4 = _mm256_set1_pd(2.0);
   for (std::size_t i = 0; i < count; ++i) {
     const Chord& chord = chords[i];
     const __m256d along = _mm256_set1_pd(chord.along);
     const __m256d v = _mm256_set1_pd(chord.v);
-    // The u walk is a float32 running sum, so it stays one after another.
-    float u = -chord.r;
-    while (u <= chord.r) {
-      int lanes = 0;
-      for (int j = 0; j < 4; ++j) {
-        u4[j] = u;
-        if (u <= chord.r) {
-          lanes |= 1 << j;
-          u = static_cast<float>(static_cast<double>(u) + 0.5);
-        }
-      }
-      const __m256d ud = Load4(u4);
+    const __m256d r = _mm256_set1_pd(chord.r);
+    // The u walk (-r, then half steps while u <= r) is exact, so every
+    // lane's u is -r + k / 2 without rounding.
+    __m256d ud = _mm256_sub_pd(_mm256_mul_pd(_mm256_setr_pd(0, 1, 2, 3), half), r);
+    std::uint32_t id = SampleId(first + static_cast<std::uint32_t>(i), 0);
+    for (int lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ)); lanes;
+         lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ)), id += 4) {
       const __m256d squeezed = RoundF(_mm256_add_pd(centre, RoundF(_mm256_mul_pd(v, ud))));
       const __m256d across = RoundF(_mm256_add_pd(centre, ud));
       if (vertical)
-        Sample4(target, along, squeezed, along, across, lanes);
+        Sample4(target, along, squeezed, along, across, lanes, id);
       else
-        Sample4(target, squeezed, along, across, along, lanes);
+        Sample4(target, squeezed, along, across, along, lanes, id);
+      ud = _mm256_add_pd(ud, step4);
     }
   }
 }
 
 QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
                               float r_centre, const RaySteps& steps, const float* angles,
-                              std::size_t count) {
+                              std::size_t count, std::uint32_t first) {
   const double centre = r_centre;
   const __m256d centre4 = _mm256_set1_pd(centre);
   alignas(16) float s4[4];
@@ -172,6 +258,7 @@ QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& li
     const float theta = angles[r];
     const TPolyline& p = list[SelectAssistPolyline(list, angle, theta)];
     const TPointF end = RayEnd(r_centre, theta);
+    const std::uint32_t ray_id = SampleId(first + static_cast<std::uint32_t>(r), 0);
     const __m256d end_x = _mm256_set1_pd(end.x);
     const __m256d end_y = _mm256_set1_pd(end.y);
     const __m256d length = _mm256_set1_pd(p.length);
@@ -210,7 +297,7 @@ QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& li
           const __m256d qx4 = RoundF(_mm256_add_pd(x1, _mm256_mul_pd(along_x, d)));
           const __m256d qy4 = RoundF(_mm256_add_pd(y1, _mm256_mul_pd(along_y, d)));
           Sample4(target, sx, sy, RoundF(_mm256_add_pd(qx4, centre4)), RoundF(_mm256_add_pd(qy4, centre4)),
-                  0xF);
+                  0xF, ray_id + static_cast<std::uint32_t>(i));
           continue;
         }
       }
@@ -242,9 +329,41 @@ QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& li
       if (!lanes) continue;
       const __m256d dx = RoundF(_mm256_add_pd(_mm256_load_pd(qx), centre4));
       const __m256d dy = RoundF(_mm256_add_pd(_mm256_load_pd(qy), centre4));
-      Sample4(target, sx, sy, dx, dy, lanes);
+      Sample4(target, sx, sy, dx, dy, lanes, ray_id + static_cast<std::uint32_t>(i));
     }
   }
+}
+
+QUORVEL_AVX2 void ResolveChordsAvx2(const SampleTarget& target, const SampleSources& s, const ResolveJob& job,
+                                    std::size_t begin, std::size_t end) {
+  const __m256d centre = _mm256_set1_pd(s.r_centre);
+  Resolve4s(target, s, job, begin, end,
+            [&](__m128i id, __m256d& sx, __m256d& sy) QUORVEL_AVX2 {
+              const __m128i c = High16(id);
+              const __m256d k = _mm256_cvtepi32_pd(Low16(id));
+              // The walk's u, exactly (see ChordSource).
+              const __m256d u = RoundF(_mm256_sub_pd(_mm256_mul_pd(_mm256_set1_pd(0.5), k),
+                                                     Gather4(s.half.data(), c)));
+              const __m256d squeezed =
+                  RoundF(_mm256_add_pd(centre, RoundF(_mm256_mul_pd(Gather4(s.squeeze.data(), c), u))));
+              const __m256d along = Gather4(s.along.data(), c);
+              sx = s.vertical ? along : squeezed;
+              sy = s.vertical ? squeezed : along;
+            },
+            ChordSource);
+}
+
+QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& target, const SampleSources& s, const ResolveJob& job,
+                                  std::size_t begin, std::size_t end) {
+  const __m256d centre = _mm256_set1_pd(s.r_centre);
+  Resolve4s(target, s, job, begin, end,
+            [&](__m128i id, __m256d& sx, __m256d& sy) QUORVEL_AVX2 {
+              const __m128i r = High16(id);
+              const __m256d e = Gather4(s.steps->e.data(), Low16(id));
+              sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_x.data(), r), e)), centre));
+              sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_y.data(), r), e)), centre));
+            },
+            RaySource);
 }
 
 }  // namespace quorvel::fast_mapping

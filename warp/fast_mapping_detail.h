@@ -28,19 +28,93 @@ struct RaySteps {
 
 RaySteps MakeRaySteps(float r_centre);
 
-// The first pass over chords [first, last).
+// The first pass over count chords; first is the index of chords[0] among
+// all, for the sample ids.
 void MapChords(const SampleTarget& target, const Chord* chords, std::size_t count, float r_centre,
-               bool vertical);
+               bool vertical, std::uint32_t first);
 
-// The second pass over the given ray angles, in order.
+// The second pass over the given ray angles, in order; first as above.
 void MapRays(const SampleTarget& target, const PolylineList& list, std::int32_t angle, float r_centre,
-             const RaySteps& steps, const float* angles, std::size_t count);
+             const RaySteps& steps, const float* angles, std::size_t count, std::uint32_t first);
 
-// The same two with AVX2 (only where the CPU has it).
+// Where each recorded sample reads: by id, the source point of a chord's or
+// a ray's step.
+struct SampleSources {
+  // Chords: along, half length and squeeze factor of each.
+  std::vector<float> along, half, squeeze;
+  bool vertical = false;
+  // Rays: the end point of each, and the steps they share.
+  std::vector<float> end_x, end_y;
+  const RaySteps* steps = nullptr;
+  float r_centre = 0.0f;
+};
+
+// Pixels [begin, end) of target.dest take the sample recorded for them: the
+// id in the last of `layers` id rasters that has one. A pixel none records
+// keeps its value, or becomes `background` when restore is set (the first
+// id raster then lies in dest itself).
+struct ResolveJob {
+  const std::uint32_t* const* layers = nullptr;
+  int layer_count = 0;
+  bool restore = false;
+  std::uint32_t background = 0;
+};
+void ResolveChords(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
+                   std::size_t begin, std::size_t end);
+void ResolveRays(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
+                 std::size_t begin, std::size_t end);
+
+// The source point of a recorded chord sample. The half-step walk from -r
+// is exact (every value -r + k / 2 with |value| <= r fits r's precision),
+// so the closed form gives the walk's u.
+inline void ChordSource(const SampleSources& s, std::uint32_t id, float& sx, float& sy) {
+  const std::uint32_t c = id >> 16;
+  const double centre = s.r_centre;
+  const float u = static_cast<float>(0.5 * (id & 0xFFFFu) - s.half[c]);
+  const float squeezed = static_cast<float>(centre + static_cast<float>(static_cast<double>(s.squeeze[c]) * u));
+  sx = s.vertical ? s.along[c] : squeezed;
+  sy = s.vertical ? squeezed : s.along[c];
+}
+
+inline void RaySource(const SampleSources& s, std::uint32_t id, float& sx, float& sy) {
+  const std::uint32_t r = id >> 16;
+  const double centre = s.r_centre;
+  const float e = s.steps->e[id & 0xFFFFu];
+  sx = static_cast<float>(static_cast<float>(static_cast<double>(s.end_x[r]) * e) + centre);
+  sy = static_cast<float>(static_cast<float>(static_cast<double>(s.end_y[r]) * e) + centre);
+}
+
+template <class Source>
+inline void ResolvePixels(const SampleTarget& t, const SampleSources& s, const ResolveJob& job,
+                          std::size_t begin, std::size_t end, Source source) {
+  for (std::size_t d = begin; d < end; ++d) {
+    std::uint32_t id = kNoSample;
+    for (int l = job.layer_count; l-- > 0 && id == kNoSample;) id = job.layers[l][d];
+    const std::uint32_t prior = job.restore ? job.background : t.dest[d];
+    if (id == kNoSample) {
+      t.dest[d] = prior;
+      continue;
+    }
+    float sx, sy;
+    source(s, id, sx, sy);
+    std::int32_t m0, h0, m, h;
+    SourceIndices(t, sx, sy, m0, h0, m, h);  // recorded samples lie inside
+    std::uint32_t out = FetchAt(t, sx, sy, m0, h0, m, h);
+    if (!t.alpha) out = (out & 0x00FFFFFFu) | (prior & 0xFF000000u);
+    t.dest[d] = out;
+  }
+}
+
+// The same with AVX2 (only where the CPU has it).
 bool HasAvx2();
 void MapChordsAvx2(const SampleTarget& target, const Chord* chords, std::size_t count, float r_centre,
-                   bool vertical);
+                   bool vertical, std::uint32_t first);
 void MapRaysAvx2(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
-                 float r_centre, const RaySteps& steps, const float* angles, std::size_t count);
+                 float r_centre, const RaySteps& steps, const float* angles, std::size_t count,
+                 std::uint32_t first);
+void ResolveChordsAvx2(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
+                       std::size_t begin, std::size_t end);
+void ResolveRaysAvx2(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
+                     std::size_t begin, std::size_t end);
 
 }  // namespace quorvel::fast_mapping

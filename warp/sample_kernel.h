@@ -2,6 +2,11 @@
 // arithmetic as SampleBilinear, with the four channel sums done two at a
 // time in SSE2 lanes (same operations in the same order per lane, so the
 // same doubles) and the output raster and written-mask chosen by the caller.
+//
+// A target with ids records, instead of sampling, which sample lands on
+// each pixel: every sample that would be written stores its id there, so
+// the last writer's id is left. Sampling only those later spares the
+// bilinear work of every sample that a later one overwrites.
 #pragma once
 
 #include <emmintrin.h>
@@ -17,7 +22,14 @@ struct SampleTarget {
   std::int32_t width = 0;
   std::int32_t height = 0;
   bool alpha = true;                  // bytes_per_pixel == 4
+  std::uint32_t* ids = nullptr;       // S x S; when set, ids are recorded instead
 };
+
+// No sample recorded at a pixel.
+inline constexpr std::uint32_t kNoSample = 0xFFFFFFFFu;
+
+// A sample's id: its chord or ray in the high half, its step in the low.
+inline std::uint32_t SampleId(std::uint32_t line, std::uint32_t step) { return line << 16 | step; }
 
 // One bit per pixel: an eighth of the memory of a byte mask, and each ray
 // range owns its bits, so no two threads write one byte.
@@ -42,24 +54,16 @@ inline __m128i Widen(std::uint32_t pixel) {
 
 }  // namespace sample_detail
 
-inline void SampleInto(const SampleTarget& t, float sx, float sy, float dx, float dy) {
-  using sample_detail::TruncIndex;
-  std::int32_t m = TruncIndex(sx);
-  std::int32_t h = TruncIndex(sy);
-  const float fx = static_cast<float>(static_cast<double>(sx) - m);
-  const float fy = static_cast<float>(static_cast<double>(sy) - h);
+// The bilinear value at (sx, sy) from source indices m, h (already held
+// inside the raster).
+inline std::uint32_t FetchAt(const SampleTarget& t, float sx, float sy, std::int32_t m0, std::int32_t h0,
+                             std::int32_t m, std::int32_t h) {
+  const float fx = static_cast<float>(static_cast<double>(sx) - m0);
+  const float fy = static_cast<float>(static_cast<double>(sy) - h0);
   const float w00 = static_cast<float>((1.0 - fx) * (1.0 - fy));
   const float w01 = static_cast<float>((1.0 - fx) * fy);
   const float w10 = static_cast<float>(static_cast<double>(fx) * (1.0 - fy));
   const float w11 = static_cast<float>(static_cast<double>(fx) * fy);
-  std::int32_t x = TruncIndex(static_cast<double>(dx) + 0.5);
-  std::int32_t y = TruncIndex(static_cast<double>(dy) + 0.5);
-  if (x >= t.width) x = t.width - 1;
-  if (y >= t.height) y = t.height - 1;
-  if (m >= t.width - 1) m = t.width - 2;
-  if (h >= t.height - 1) h = t.height - 2;
-  if ((m | h | x | y) < 0) return;
-
   const std::uint32_t* s = reinterpret_cast<const std::uint32_t*>(t.src);
   const std::size_t w = static_cast<std::size_t>(t.width);
   const std::size_t at = static_cast<std::size_t>(h) * w + static_cast<std::size_t>(m);
@@ -80,8 +84,37 @@ inline void SampleInto(const SampleTarget& t, float sx, float sy, float dx, floa
   // Keep each int's low byte, as a cast to a byte does.
   const __m128i ints = _mm_and_si128(_mm_unpacklo_epi64(sum(0), sum(1)), _mm_set1_epi32(0xFF));
   const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(ints, ints), ints);
-  std::uint32_t out = static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes));
-  const std::size_t d = static_cast<std::size_t>(t.height - 1 - y) * w + static_cast<std::size_t>(x);
+  return static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes));
+}
+
+// The source indices of (sx, sy) held inside the raster, as the plain
+// sample holds them; false when either is negative (the sample drops).
+inline bool SourceIndices(const SampleTarget& t, float sx, float sy, std::int32_t& m0, std::int32_t& h0,
+                          std::int32_t& m, std::int32_t& h) {
+  using sample_detail::TruncIndex;
+  m = m0 = TruncIndex(sx);
+  h = h0 = TruncIndex(sy);
+  if (m >= t.width - 1) m = t.width - 2;
+  if (h >= t.height - 1) h = t.height - 2;
+  return (m | h) >= 0;
+}
+
+inline void SampleInto(const SampleTarget& t, float sx, float sy, float dx, float dy, std::uint32_t id) {
+  using sample_detail::TruncIndex;
+  std::int32_t m0, h0, m, h;
+  const bool inside = SourceIndices(t, sx, sy, m0, h0, m, h);
+  std::int32_t x = TruncIndex(static_cast<double>(dx) + 0.5);
+  std::int32_t y = TruncIndex(static_cast<double>(dy) + 0.5);
+  if (x >= t.width) x = t.width - 1;
+  if (y >= t.height) y = t.height - 1;
+  if (!inside || (x | y) < 0) return;
+  const std::size_t d = static_cast<std::size_t>(t.height - 1 - y) * static_cast<std::size_t>(t.width) +
+                        static_cast<std::size_t>(x);
+  if (t.ids) {
+    t.ids[d] = id;
+    return;
+  }
+  std::uint32_t out = FetchAt(t, sx, sy, m0, h0, m, h);
   if (!t.alpha) out = (out & 0x00FFFFFFu) | (t.dest[d] & 0xFF000000u);
   t.dest[d] = out;
   if (t.written) MarkWritten(t.written, d);

@@ -87,10 +87,11 @@ class FastPath : public ::testing::TestWithParam<Case> {};
 TEST_P(FastPath, RunWarpJobMatchesThePlainEngineByteForByte) {
   const Case& c = GetParam();
   // Two threads with the widest kernels the CPU has, three with the
-  // portable ones.
-  for (int threads : {2, 3}) {
+  // portable ones; four sample every step, as for the largest squares.
+  for (int threads : {2, 3, 4}) {
     SetWorkerThreads(threads);
-    AllowWideKernels(threads == 2);
+    AllowWideKernels(threads != 3);
+    AllowSampleIds(threads != 4);
     TWarpEngine plain, fast;
     plain.reference = true;
     for (TWarpEngine* e : {&plain, &fast}) {
@@ -118,6 +119,7 @@ TEST_P(FastPath, RunWarpJobMatchesThePlainEngineByteForByte) {
   }
   SetWorkerThreads(0);
   AllowWideKernels(true);
+  AllowSampleIds(true);
 }
 
 const Case kCases[] = {
