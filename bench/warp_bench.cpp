@@ -76,6 +76,37 @@ void BM_MapAllPixels(benchmark::State& state) {
 }
 BENCHMARK(BM_MapAllPixels)->ArgsProduct({{100, 1000, 5000}, {1, 0}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The fast path's two passes apart, at S = 5000, one thread (second argument
+// 1) or every core (0).
+void BM_FastPasses(benchmark::State& state, bool chords) {
+  const int side = static_cast<int>(state.range(0));
+  SetWorkerThreads(state.range(1) != 0 ? 1 : 0);
+  TWarpEngine engine;
+  engine.shape_polylines = bench::TenLoops();
+  engine.selected = 0;
+  const PixelBlock square = bench::Gradient(side, side);
+  PrepareWarp(engine, side, square.data());
+  RefreshAssistCache(engine, engine.job);
+  PixelBlock lent(static_cast<std::size_t>(side) * side);
+  engine.direction = getenv("QDIR") ? atoi(getenv("QDIR")) : 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    PrepareWarp(engine, side, square.data());
+    if (!chords) SquareToDiskFast(engine, &lent);
+    state.ResumeTiming();
+    if (chords)
+      SquareToDiskFast(engine, &lent);
+    else
+      SweepRaysFast(engine, engine.job.assist, SweepSpare{&lent, nullptr}, true);
+    benchmark::DoNotOptimize(engine.dest.data());
+  }
+  SetWorkerThreads(0);
+}
+BENCHMARK_CAPTURE(BM_FastPasses, square_to_disk, true)->Args({5000, 1})->Args({5000, 0})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_FastPasses, sweep_rays, false)->Args({5000, 1})->Args({5000, 0})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The whole Apply with a warm assist cache, as a second Apply would run (its
 // two timing lines go to stderr).
 void BM_RunWarpJobApply(benchmark::State& state) {

@@ -35,7 +35,7 @@ constexpr const char* kUsage =
     "  --direction vertical|horizontal   which way the picture is squeezed (default vertical)\n"
     "  --feather 0..99       fades the rim over this many pixels (default 0)\n"
     "  --preview             warp the small (at most 100 x 100) preview copy instead\n"
-    "  --shapes DIR          the shape folder (default: quorvel beside this program)\n"
+    "  --shapes DIR          the shape folder (default: quorvel-shapes beside this program)\n"
     "  --ext bmp|jpg|png     the ending of batch results (default: the input's own)\n"
     "  --jobs N              pictures warped at once in a batch (default 1)\n"
     "  --threads N           threads of the warp engine (default: every core)\n"
