@@ -88,7 +88,6 @@ void BM_FastPasses(benchmark::State& state, bool chords) {
   PrepareWarp(engine, side, square.data());
   RefreshAssistCache(engine, engine.job);
   PixelBlock lent(static_cast<std::size_t>(side) * side);
-  engine.direction = getenv("QDIR") ? atoi(getenv("QDIR")) : 0;
   for (auto _ : state) {
     state.PauseTiming();
     PrepareWarp(engine, side, square.data());
