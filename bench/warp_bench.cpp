@@ -91,10 +91,10 @@ void BM_FastPasses(benchmark::State& state, bool chords) {
   for (auto _ : state) {
     state.PauseTiming();
     PrepareWarp(engine, side, square.data());
-    if (!chords) SquareToDiskFast(engine, &lent);
+    if (!chords) SquareToDiskFast(engine);
     state.ResumeTiming();
     if (chords)
-      SquareToDiskFast(engine, &lent);
+      SquareToDiskFast(engine);
     else
       SweepRaysFast(engine, engine.job.assist, SweepSpare{&lent, nullptr}, true);
     benchmark::DoNotOptimize(engine.dest.data());

@@ -155,27 +155,7 @@ std::uint32_t* IdLayer(PixelBlock* lent, PixelBlock& own, std::size_t pixels) {
   return ids;
 }
 
-void Resolve(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job, bool chords,
-             std::size_t pixels) {
-  const bool avx2 = UseAvx2();
-  ForEachRange(static_cast<std::int64_t>(pixels), ThreadsFor(static_cast<std::int64_t>(pixels), 1 << 16),
-               [&](std::int64_t b, std::int64_t e, int) {
-                 const auto begin = static_cast<std::size_t>(b), end = static_cast<std::size_t>(e);
-                 if (chords)
-                   avx2 ? ResolveChordsAvx2(target, sources, job, begin, end)
-                        : ResolveChords(target, sources, job, begin, end);
-                 else
-                   avx2 ? ResolveRaysAvx2(target, sources, job, begin, end)
-                        : ResolveRays(target, sources, job, begin, end);
-               });
-}
-
 }  // namespace
-
-void ResolveChords(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
-                   std::size_t begin, std::size_t end) {
-  ResolvePixels(target, sources, job, begin, end, ChordSource);
-}
 
 void ResolveRays(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
                  std::size_t begin, std::size_t end) {
@@ -189,34 +169,20 @@ using namespace fast_mapping;
 void AllowWideKernels(bool allow) { wide_kernels.store(allow, std::memory_order_relaxed); }
 void AllowSampleIds(bool allow) { sample_ids.store(allow, std::memory_order_relaxed); }
 
-void SquareToDiskFast(TWarpEngine& engine, PixelBlock* lent) {
+void SquareToDiskFast(TWarpEngine& engine) {
   const std::vector<Chord> chords = Chords(engine);
   const float r_centre = WarpCentre(engine);
   const bool vertical = engine.direction == 0;
-  const std::size_t pixels = engine.dest.size();
-  SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
+  const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
   const int ranges = ThreadsFor(static_cast<std::int64_t>(chords.size()) * engine.width, 1 << 16);
+  // Ranges end where the destination line changes: no two write one pixel.
   const std::vector<std::size_t> cut = LineBoundaries(chords, ranges);
   const bool avx2 = UseAvx2();
-  // Recording ids needs the sample's step within its chord (up to 4 r) to fit.
-  const bool by_id = sample_ids.load(std::memory_order_relaxed) && chords.size() < kIdLimit &&
+  // Sample ids hold a chord's index and a step within it (up to 4 r).
+  const bool lines = avx2 && sample_ids.load(std::memory_order_relaxed) && chords.size() < kIdLimit &&
                      4.0 * r_centre + 1.0 < double(kIdLimit);
-  if (by_id) {
-    engine.sweep_rasters.resize(std::max<std::size_t>(engine.sweep_rasters.size(), 1));
-    target.ids = IdLayer(lent, engine.sweep_rasters[0], pixels);
-  }
-  // Ranges end where the destination line changes: no two write one pixel.
-  ForEachRange(ranges, ranges, [&](std::int64_t first, std::int64_t, int) {
-    const Chord* begin = chords.data() + cut[first];
-    const std::size_t count = cut[first + 1] - cut[first];
-    const auto index = static_cast<std::uint32_t>(cut[first]);
-    if (avx2)
-      MapChordsAvx2(target, begin, count, r_centre, vertical, index);
-    else
-      MapChords(target, begin, count, r_centre, vertical, index);
-  });
-  if (by_id) {
-    SampleSources sources;
+  SampleSources sources;
+  if (lines) {
     sources.vertical = vertical;
     sources.r_centre = r_centre;
     for (const Chord& c : chords) {
@@ -224,10 +190,19 @@ void SquareToDiskFast(TWarpEngine& engine, PixelBlock* lent) {
       sources.half.push_back(c.r);
       sources.squeeze.push_back(c.v);
     }
-    const std::uint32_t* layer = target.ids;
-    target.ids = nullptr;
-    Resolve(target, sources, ResolveJob{&layer, 1, false, 0}, true, pixels);
   }
+  ForEachRange(ranges, ranges, [&](std::int64_t first, std::int64_t, int) {
+    const std::size_t begin = cut[first], count = cut[first + 1] - cut[first];
+    if (lines) {
+      std::vector<std::uint32_t> line_ids(static_cast<std::size_t>(std::max(engine.width, engine.height)) + 3,
+                                          kNoSample);
+      MapChordLinesAvx2(target, sources, chords.data(), begin, count, line_ids.data());
+    } else if (avx2) {
+      MapChordsAvx2(target, chords.data() + begin, count, r_centre, vertical, static_cast<std::uint32_t>(begin));
+    } else {
+      MapChords(target, chords.data() + begin, count, r_centre, vertical, static_cast<std::uint32_t>(begin));
+    }
+  });
   // The disk picture becomes the source; the old source buffer, refilled,
   // the background destination (the plain pass copies and refills instead).
   engine.src.swap(engine.dest);
@@ -350,12 +325,18 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spa
     sources.end_y.push_back(end.y);
   }
   const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
-  Resolve(target, sources, ResolveJob{layers.data(), ranges, dest_is_background, engine.background}, false,
-          pixels);
+  const ResolveJob job{layers.data(), ranges, dest_is_background, engine.background};
+  const bool avx2 = UseAvx2();
+  ForEachRange(static_cast<std::int64_t>(pixels), ThreadsFor(static_cast<std::int64_t>(pixels), 1 << 16),
+               [&](std::int64_t b, std::int64_t e, int) {
+                 const auto begin = static_cast<std::size_t>(b), end = static_cast<std::size_t>(e);
+                 avx2 ? ResolveRaysAvx2(target, sources, job, begin, end)
+                      : ResolveRays(target, sources, job, begin, end);
+               });
 }
 
 void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spare) {
-  SquareToDiskFast(engine, spare.raster);
+  SquareToDiskFast(engine);
   SweepRaysFast(engine, list, spare, true);  // SquareToDiskFast leaves dest all background
 }
 

@@ -5,7 +5,7 @@
 
 namespace quorvel {
 
-// Blocks whose contents the passes may overwrite, lent so that their working
+// Blocks whose contents the sweep may overwrite, lent so that its working
 // memory needs no new room: each serves, where it holds S x S pixels, as a
 // raster of sample ids (bits, of any size, holds written-bits where the
 // working square is too large for ids). Either may be null.
@@ -14,7 +14,7 @@ struct SweepSpare {
   PixelBlock* bits = nullptr;
 };
 
-void SquareToDiskFast(TWarpEngine& engine, PixelBlock* lent = nullptr);
+void SquareToDiskFast(TWarpEngine& engine);
 // dest_is_background: every pixel of dest holds engine.background (as
 // SquareToDiskFast leaves it), so dest can hold sample ids meanwhile.
 void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spare = {},

@@ -39,6 +39,10 @@ void MapRays(const SampleTarget& target, const PolylineList& list, std::int32_t 
 
 // Where each recorded sample reads: by id, the source point of a chord's or
 // a ray's step.
+//
+// A chord's u walk (from -r in half steps while u <= r) is exact: every
+// -r + k / 2 with |value| <= r fits r's precision. So the step k alone
+// gives a sample's u.
 struct SampleSources {
   // Chords: along, half length and squeeze factor of each.
   std::vector<float> along, half, squeeze;
@@ -59,22 +63,8 @@ struct ResolveJob {
   bool restore = false;
   std::uint32_t background = 0;
 };
-void ResolveChords(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
-                   std::size_t begin, std::size_t end);
 void ResolveRays(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
                  std::size_t begin, std::size_t end);
-
-// The source point of a recorded chord sample. The half-step walk from -r
-// is exact (every value -r + k / 2 with |value| <= r fits r's precision),
-// so the closed form gives the walk's u.
-inline void ChordSource(const SampleSources& s, std::uint32_t id, float& sx, float& sy) {
-  const std::uint32_t c = id >> 16;
-  const double centre = s.r_centre;
-  const float u = static_cast<float>(0.5 * (id & 0xFFFFu) - s.half[c]);
-  const float squeezed = static_cast<float>(centre + static_cast<float>(static_cast<double>(s.squeeze[c]) * u));
-  sx = s.vertical ? s.along[c] : squeezed;
-  sy = s.vertical ? squeezed : s.along[c];
-}
 
 inline void RaySource(const SampleSources& s, std::uint32_t id, float& sx, float& sy) {
   const std::uint32_t r = id >> 16;
@@ -112,8 +102,11 @@ void MapChordsAvx2(const SampleTarget& target, const Chord* chords, std::size_t 
 void MapRaysAvx2(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
                  float r_centre, const RaySteps& steps, const float* angles, std::size_t count,
                  std::uint32_t first);
-void ResolveChordsAvx2(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
-                       std::size_t begin, std::size_t end);
+// Chords [first, first + count), whole lines, the last sample of each
+// position only; line_ids: as many entries as a line has pixels, plus 3,
+// all kNoSample (and left so).
+void MapChordLinesAvx2(const SampleTarget& target, const SampleSources& sources, const Chord* chords,
+                       std::size_t first, std::size_t count, std::uint32_t* line_ids);
 void ResolveRaysAvx2(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
                      std::size_t begin, std::size_t end);
 
