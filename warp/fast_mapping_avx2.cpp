@@ -70,15 +70,21 @@ QUORVEL_AVX2 __m128i Fetch4(const SampleTarget& t, __m256d sx, __m256d sy, __m12
                   _mm_and_si128(_mm_add_epi32(_mm_mullo_epi32(h, _mm_set1_epi32(t.width)), m), valid));
   const std::uint32_t* s = reinterpret_cast<const std::uint32_t*>(t.src);
   const std::size_t w = static_cast<std::size_t>(t.width);
+  // Each lane's two neighbours in a row are one 8-byte load; the pairs are
+  // then dealt into a vector per tap.
   const std::uint32_t* a0 = s + static_cast<std::uint32_t>(from[0]);
   const std::uint32_t* a1 = s + static_cast<std::uint32_t>(from[1]);
   const std::uint32_t* a2 = s + static_cast<std::uint32_t>(from[2]);
   const std::uint32_t* a3 = s + static_cast<std::uint32_t>(from[3]);
-  auto taps = [&](std::size_t offset) {
-    return _mm_setr_epi32(static_cast<int>(a0[offset]), static_cast<int>(a1[offset]),
-                          static_cast<int>(a2[offset]), static_cast<int>(a3[offset]));
+  auto pair = [](const std::uint32_t* at) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at)); };
+  auto deal = [](__m128i left, __m128i right, __m128i& first, __m128i& second) {
+    const __m128 l = _mm_castsi128_ps(left), r = _mm_castsi128_ps(right);
+    first = _mm_castps_si128(_mm_shuffle_ps(l, r, _MM_SHUFFLE(2, 0, 2, 0)));
+    second = _mm_castps_si128(_mm_shuffle_ps(l, r, _MM_SHUFFLE(3, 1, 3, 1)));
   };
-  const __m128i p00 = taps(0), p10 = taps(1), p01 = taps(w), p11 = taps(w + 1);
+  __m128i p00, p10, p01, p11;
+  deal(_mm_unpacklo_epi64(pair(a0), pair(a1)), _mm_unpacklo_epi64(pair(a2), pair(a3)), p00, p10);
+  deal(_mm_unpacklo_epi64(pair(a0 + w), pair(a1 + w)), _mm_unpacklo_epi64(pair(a2 + w), pair(a3 + w)), p01, p11);
 
   __m128i out = _mm_setzero_si128();
   for (int c = 0; c < 4; ++c) {
@@ -325,7 +331,10 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
   }
 }
 
-QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
+// Recording only needs where samples land. Where they read never drops
+// them: |end| <= R and 0 <= e <= 1 put every source point at or above 0.
+template <bool kRecord>
+QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
                               float r_centre, const RaySteps& steps, const float* angles,
                               std::size_t count, std::uint32_t first) {
   const double centre = r_centre;
@@ -346,9 +355,12 @@ QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& li
     std::size_t k = n ? n - 1 : 0;
     float start = k ? seg[k - 1].cum_length : 0.0f;
     for (std::size_t i = 0; i < steps.count; i += 4) {
-      const __m256d e = Load4(&steps.e[i]);
-      const __m256d sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_x, e)), centre4));
-      const __m256d sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_y, e)), centre4));
+      __m256d sx = centre4, sy = centre4;
+      if (!kRecord) {
+        const __m256d e = Load4(&steps.e[i]);
+        sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_x, e)), centre4));
+        sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_y, e)), centre4));
+      }
       const __m256d s_lanes = RoundF(_mm256_mul_pd(Load4(&steps.one_minus_e[i]), length));
       _mm_store_ps(s4, _mm256_cvtpd_ps(s_lanes));
       const std::size_t real = steps.count - i < 4 ? steps.count - i : 4;
@@ -410,6 +422,15 @@ QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& li
       Sample4(target, sx, sy, dx, dy, lanes, ray_id + static_cast<std::uint32_t>(i));
     }
   }
+}
+
+QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
+                              float r_centre, const RaySteps& steps, const float* angles, std::size_t count,
+                              std::uint32_t first) {
+  if (target.ids)
+    MapRaysWith<true>(target, list, angle, r_centre, steps, angles, count, first);
+  else
+    MapRaysWith<false>(target, list, angle, r_centre, steps, angles, count, first);
 }
 
 QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& target, const SampleSources& s, const ResolveJob& job,
