@@ -74,7 +74,14 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
   const bool apply = kind == WarpKind::Apply;
   if (!MakeWorkSquare(pair)) return false;
   const std::int32_t side = pair.squareSide;
-  PrepareWarp(engine, side, pair.square.data());
+  if (engine.reference) {
+    PrepareWarp(engine, side, pair.square.data());
+  } else {
+    // The square moves into the engine instead of being copied; the pair
+    // keeps the engine's old block, lent to the mapping below.
+    PrepareWarp(engine, side, nullptr);
+    engine.src.swap(pair.square);
+  }
 
   const Clock::time_point t0 = Clock::now();
   TAssistCache& slot = AssistSlot(engine, kind);
@@ -89,7 +96,7 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
   if (engine.reference)
     MapAllPixels(engine, slot.assist);
   else
-    // The square's contents now live in engine.src, and the result is
+    // The square's block holds nothing of use now, and the result is
     // remade from scratch below: both lend their memory to the sweep.
     MapAllPixelsFast(engine, slot.assist, SweepSpare{&pair.square, &pair.result});
   if (apply) {
