@@ -1,6 +1,6 @@
 #include "raster/zoom.h"
 
-#include <smmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <atomic>
@@ -143,9 +143,55 @@ __attribute__((target("sse4.1"))) void InnerSpanSse41(const TPixels32Desc& src, 
   }
 }
 
+// Two destination pixels at a time, one in each 128-bit half: the same
+// integer sums as InnerSpanSse41, so the same bytes.
+__attribute__((target("avx2"))) void InnerSpanAvx2(const TPixels32Desc& src, std::int32_t y16,
+                                                   const ColumnTaps* taps, std::int32_t count, Pixel* out) {
+  const std::int32_t iy = y16 >> 16;
+  const std::int32_t v = (y16 >> 8) & 255;
+  const std::int32_t* w = BicubicWeightTable;
+  const __m256i wr[4] = {_mm256_set1_epi32(w[256 + v]), _mm256_set1_epi32(w[v]),
+                         _mm256_set1_epi32(w[256 - v]), _mm256_set1_epi32(w[512 - v])};
+  const std::ptrdiff_t stride = src.stride;
+  const std::uint8_t* rows = src.pixels + (iy - 1) * stride;
+  const __m256i pairs = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15,
+                                         0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+  const __m256i zero = _mm256_setzero_si256();
+  std::int32_t x = 0;
+  for (; x + 2 <= count; x += 2) {
+    const ColumnTaps& a = taps[x];
+    const ColumnTaps& b = taps[x + 1];
+    const __m256i w01 = _mm256_set_m128i(b.w01, a.w01);
+    const __m256i w23 = _mm256_set_m128i(b.w23, a.w23);
+    const std::uint8_t* pa = rows + a.offset;
+    const std::uint8_t* pb = rows + b.offset;
+    __m256i sum = zero;
+    for (int r = 0; r < 4; ++r, pa += stride, pb += stride) {
+      const __m256i raw = _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pb)),
+                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(pa)));
+      const __m256i bytes = _mm256_shuffle_epi8(raw, pairs);
+      const __m256i across = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi8(bytes, zero), w01),
+                                              _mm256_madd_epi16(_mm256_unpackhi_epi8(bytes, zero), w23));
+      sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(across, wr[r]));
+    }
+    const __m256i shifted = _mm256_srai_epi32(sum, 16);
+    const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(shifted, zero), zero);
+    out[x] = static_cast<Pixel>(_mm_cvtsi128_si32(_mm256_castsi256_si128(packed)));
+    out[x + 1] = static_cast<Pixel>(_mm_cvtsi128_si32(_mm256_extracti128_si256(packed, 1)));
+  }
+  if (x < count) InnerSpanSse41(src, y16, taps + x, count - x, out + x);
+}
+
 bool HasSse41() {
   static const bool has = __builtin_cpu_supports("sse4.1");
   return has;
+}
+
+std::atomic<bool> wide_zoom{true};
+
+bool UseAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has && wide_zoom.load(std::memory_order_relaxed);
 }
 
 std::atomic<bool> plain_resampler{false};
@@ -191,6 +237,7 @@ void ZoomRowsInParallel(const TPixels32Desc& dst, const TPixels32Desc& src, cons
 }  // namespace
 
 void SetZoomReference(bool plain) { plain_resampler.store(plain, std::memory_order_relaxed); }
+void AllowWideZoomKernels(bool allow) { wide_zoom.store(allow, std::memory_order_relaxed); }
 
 bool ZoomBicubicReference(const TPixels32Desc& dst, const TPixels32Desc& src) {
   if (Refused(dst, src)) return false;
@@ -222,8 +269,9 @@ bool ZoomBicubic(const TPixels32Desc& dst, const TPixels32Desc& src) {
                                   _mm_setr_epi16(w2, w3, w2, w3, w2, w3, w2, w3),
                                   static_cast<std::ptrdiff_t>((x16 >> 16) - 1) * 4};
   }
+  const auto span = UseAvx2() ? InnerSpanAvx2 : InnerSpanSse41;
   ZoomRowsInParallel(dst, src, g, [&](std::int32_t y16, std::int32_t, Pixel* out, std::int32_t count) {
-    InnerSpanSse41(src, y16, taps.data(), count, out);
+    span(src, y16, taps.data(), count, out);
   });
   return true;
 }

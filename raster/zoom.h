@@ -21,6 +21,9 @@ bool ZoomBicubicReference(const TPixels32Desc& dst, const TPixels32Desc& src);
 
 // Makes ZoomBicubic (and so ZoomPixels) run the plain resampler, process-wide.
 void SetZoomReference(bool plain);
+// Lets the fast path use AVX2 where the CPU has it (the default); false
+// keeps it on SSE4.1. For tests that check both.
+void AllowWideZoomKernels(bool allow);
 
 // Resizes a packed block into another packed block of dst_w * dst_h pixels.
 // Works through temporaries, so src and dst may be the same memory.
