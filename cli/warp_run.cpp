@@ -76,7 +76,7 @@ int LoadWarpShape(TWarpEngine& engine, const WarpOptions& options) {
 }
 
 int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::filesystem::path& input,
-                const std::filesystem::path& output) {
+                const std::filesystem::path& output, WarpScratch* scratch) {
   engine.angle = options.angle;
   engine.direction = options.direction;
   engine.feather = options.feather;
@@ -91,12 +91,20 @@ int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::file
     warped = &small;
   }
   const WarpKind kind = options.preview ? WarpKind::Preview : WarpKind::Apply;
-  if (!RunWarpJob(engine, kind, *warped, nullptr)) {
+  auto lend = [&] {
+    if (!scratch) return;
+    warped->square.swap(scratch->square);
+    warped->result.swap(scratch->result);
+  };
+  lend();
+  const bool made = RunWarpJob(engine, kind, *warped, nullptr);
+  const bool saved = made && SaveImageFile(*warped, output);
+  lend();  // and back
+  if (!made) {
     std::fprintf(stderr, "quorvel-cli: the shape has no loops to warp into\n");
     return kExitShapeUnusable;
   }
-  if (!SaveImageFile(*warped, output)) return kExitOutputNotWritten;
-  return kExitSuccess;
+  return saved ? kExitSuccess : kExitOutputNotWritten;
 }
 
 std::filesystem::path BatchOutputPath(const std::filesystem::path& folder,
@@ -132,13 +140,14 @@ int WarpBatch(const TWarpEngine& prepared, const WarpOptions& options) {
   std::size_t finished = 0;
 
   auto worker = [&] {
+    WarpScratch scratch;
     TWarpEngine engine;
     engine.shape_polylines = prepared.shape_polylines;
     engine.selected = prepared.selected;
     for (std::size_t i = next++; i < count; i = next++) {
       const std::filesystem::path input(options.inputs[i]);
       const std::filesystem::path output = BatchOutputPath(folder, input, options.ext);
-      status[i] = WarpPicture(engine, options, input, output);
+      status[i] = WarpPicture(engine, options, input, output, &scratch);
       std::lock_guard<std::mutex> lock(progress);
       ++finished;
       if (terminal) std::fputs("\r\033[K", stderr);

@@ -14,10 +14,18 @@ namespace quorvel {
 // index in the shape folder. Returns an exit status (0 when loaded).
 int LoadWarpShape(TWarpEngine& engine, const WarpOptions& options);
 
+// Blocks a batch worker hands from one picture to the next: pictures of one
+// size then reuse the working square's and the result's memory instead of
+// having the kernel clear fresh pages for each.
+struct WarpScratch {
+  PixelBlock square;
+  PixelBlock result;
+};
+
 // load -> (preview: small copy) -> RunWarpJob -> SaveImageFile, with the
 // engine's current shape and options. Returns an exit status.
 int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::filesystem::path& input,
-                const std::filesystem::path& output);
+                const std::filesystem::path& output, WarpScratch* scratch = nullptr);
 
 // Where a picture of a batch is written: the input's stem in folder, with
 // the ending asked for or else the input's own (jpeg -> jpg; unknown -> png).
