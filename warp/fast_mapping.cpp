@@ -9,6 +9,10 @@
 #include <cmath>
 #include <vector>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "raster/parallel.h"
 #include "warp/fast_mapping_detail.h"
 #include "warp/mapping.h"
@@ -191,12 +195,15 @@ void SquareToDiskFast(TWarpEngine& engine) {
       sources.squeeze.push_back(c.v);
     }
   }
+  // Every range's line of ids, allocated here: memory a worker thread
+  // allocates stays with its own heap arena.
+  const std::size_t line = static_cast<std::size_t>(std::max(engine.width, engine.height)) + 3;
+  std::vector<std::uint32_t> line_ids(lines ? line * static_cast<std::size_t>(ranges) : 0, kNoSample);
   ForEachRange(ranges, ranges, [&](std::int64_t first, std::int64_t, int) {
     const std::size_t begin = cut[first], count = cut[first + 1] - cut[first];
     if (lines) {
-      std::vector<std::uint32_t> line_ids(static_cast<std::size_t>(std::max(engine.width, engine.height)) + 3,
-                                          kNoSample);
-      MapChordLinesAvx2(target, sources, chords.data(), begin, count, line_ids.data());
+      MapChordLinesAvx2(target, sources, chords.data(), begin, count,
+                        line_ids.data() + line * static_cast<std::size_t>(first));
     } else if (avx2) {
       MapChordsAvx2(target, chords.data() + begin, count, r_centre, vertical, static_cast<std::uint32_t>(begin));
     } else {
@@ -338,6 +345,11 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spa
 void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list, SweepSpare spare) {
   SquareToDiskFast(engine);
   SweepRaysFast(engine, list, spare, true);  // SquareToDiskFast leaves dest all background
+#if defined(__GLIBC__)
+  // The passes' tables (ray ends, chords: a few hundred KB) would otherwise
+  // stay resident in the heap while the result is made and saved.
+  malloc_trim(0);
+#endif
 }
 
 }  // namespace quorvel
