@@ -10,7 +10,8 @@ namespace {
 
 constexpr double kFrameHalf = 150.0;
 
-// Marks the nodes inside poly (even-odd, row by row).
+}  // namespace
+
 void MarkInside(const PolygonD& poly, const HarmonicGrid& g, std::vector<char>& inside) {
   std::vector<double> xs;
   for (std::int32_t j = 0; j < g.n; ++j) {
@@ -31,7 +32,6 @@ void MarkInside(const PolygonD& poly, const HarmonicGrid& g, std::vector<char>& 
   }
 }
 
-// Marks the nodes nearer than clearance to an edge of poly.
 void MarkNear(const PolygonD& poly, const HarmonicGrid& g, double clearance, std::vector<char>& near) {
   for (std::size_t k = 0; k < poly.size(); ++k) {
     const ShapePointD a = poly[k];
@@ -44,7 +44,11 @@ void MarkNear(const PolygonD& poly, const HarmonicGrid& g, double clearance, std
   }
 }
 
-}  // namespace
+void PlaceGrid(std::int32_t n, HarmonicGrid& g) {
+  g.n = n;
+  g.step = 2.0 * kFrameHalf / (n - 1);
+  g.origin = -kFrameHalf;
+}
 
 double HarmonicGrid::ValueAt(ShapePointD p) const {
   const double fi = (p.x - origin) / step, fj = (p.y - origin) / step;
@@ -69,9 +73,7 @@ ShapePointD HarmonicGrid::GradientAt(ShapePointD p) const {
 
 bool SolveHarmonic(const PolygonD& outer, const HarmonicCore& core, std::int32_t n, double clearance,
                    HarmonicGrid& g) {
-  g.n = n;
-  g.step = 2.0 * kFrameHalf / (n - 1);
-  g.origin = -kFrameHalf;
+  PlaceGrid(n, g);
   const std::size_t count = std::size_t(n) * std::size_t(n);
   std::vector<char> inside(count, 0), near_outer(count, 0), in_core(count, 0);
   MarkInside(outer, g, inside);

@@ -31,6 +31,13 @@ struct HarmonicCore {
   double radius = 0.0;
 };
 
+// Grid geometry over the frame: n nodes per side.
+void PlaceGrid(std::int32_t n, HarmonicGrid& grid);
+// Marks the grid nodes inside poly (even-odd), and those nearer than
+// clearance to one of its edges.
+void MarkInside(const PolygonD& poly, const HarmonicGrid& grid, std::vector<char>& inside);
+void MarkNear(const PolygonD& poly, const HarmonicGrid& grid, double clearance, std::vector<char>& near);
+
 // Nodes nearer than clearance to the outer boundary are fixed at 0 (and
 // nearer than clearance to a hole at 1), so every level above 0 lies inside
 // the outline. False when no node is left to solve for or the solve fails.

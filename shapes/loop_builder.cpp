@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "shapes/distance_loops.h"
 #include "shapes/harmonic_loops.h"
 #include "shapes/iso_contours.h"
 #include "shapes/loop_encoder.h"
@@ -118,6 +119,7 @@ bool ParseLoopMethod(const std::string& text, LoopMethod& method) {
   if (text == "auto") method = LoopMethod::kAuto;
   else if (text == "scaled") method = LoopMethod::kScaled;
   else if (text == "harmonic") method = LoopMethod::kHarmonic;
+  else if (text == "distance") method = LoopMethod::kDistance;
   else return false;
   return true;
 }
@@ -127,6 +129,7 @@ const char* LoopMethodName(LoopMethod method) {
     case LoopMethod::kAuto: return "auto";
     case LoopMethod::kScaled: return "scaled";
     case LoopMethod::kHarmonic: return "harmonic";
+    case LoopMethod::kDistance: return "distance";
   }
   return "auto";
 }
@@ -149,7 +152,8 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   LoopBuildResult attempt;
   ShapePointD centre;
   const bool ring = !traced.hole.empty();
-  if (!ring && options.method != LoopMethod::kHarmonic && StarCentre(traced.outer, centre)) {
+  const bool any = options.method == LoopMethod::kAuto;
+  if (!ring && (any || options.method == LoopMethod::kScaled) && StarCentre(traced.outer, centre)) {
     const std::int32_t count = options.loops > 0 ? std::max(2, options.loops) : kDefaultScaledLoops;
     attempt.method = LoopMethod::kScaled;
     if (Encode(ScaledLoops(traced.outer, centre, count), attempt) && attempt.check.Usable()) {
@@ -161,25 +165,52 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   }
   if (options.method == LoopMethod::kScaled && !ring) return ShapeBuildProblem::kNoLoops;
 
-  // Finer spacing on a finer grid when the first try crosses.
-  HarmonicLoopOptions harmonic;
-  harmonic.grid = std::clamp(options.grid, 101, 1201);
-  harmonic.spacing = std::max(0.5, options.spacing);
-  harmonic.loops = options.loops;
-  // A small core first; then cores that reach along the shape's arms.
-  for (double share : {0.0, 0.6, 0.4}) {
-    harmonic.core_share = share;
-    std::vector<PolygonD> loops;
-    attempt.method = LoopMethod::kHarmonic;
-    attempt.check = LoopCheckReport{};
-    if (BuildHarmonicLoops(traced.outer, traced.hole, harmonic, loops) && Encode(loops, attempt) &&
-        attempt.check.Usable()) {
-      result = std::move(attempt);
-      return ShapeBuildProblem::kNone;
+  if (any || options.method == LoopMethod::kHarmonic || ring) {
+    // Finer spacing on a finer grid when the first try crosses.
+    HarmonicLoopOptions harmonic;
+    harmonic.grid = std::clamp(options.grid, 101, 1201);
+    harmonic.spacing = std::max(0.5, options.spacing);
+    harmonic.loops = options.loops;
+    // A small core first; then cores that reach along the shape's arms.
+    for (double share : {0.0, 0.6, 0.4}) {
+      harmonic.core_share = share;
+      std::vector<PolygonD> loops;
+      attempt.method = LoopMethod::kHarmonic;
+      attempt.check = LoopCheckReport{};
+      if (BuildHarmonicLoops(traced.outer, traced.hole, harmonic, loops) && Encode(loops, attempt) &&
+          attempt.check.Usable()) {
+        result = std::move(attempt);
+        return ShapeBuildProblem::kNone;
+      }
+      result.method = attempt.method;
+      result.check = attempt.check;
     }
-    result.method = attempt.method;
-    result.check = attempt.check;
   }
+  if (ring || !(any || options.method == LoopMethod::kDistance)) return ShapeBuildProblem::kNoLoops;
+
+  // Long curved shapes: distance level sets, about the deepest point or the
+  // most central of the deep ones, tapered along the arms by two amounts,
+  // at three loop spacings. Which of them keeps every assist polyline apart
+  // depends on the shape's proportions; the first that does is taken.
+  DistanceField field;
+  MeasureDistance(traced.outer, options.grid, field);
+  DistanceLoopOptions distance;
+  for (const std::int32_t levels : {30, 40, 60})
+    for (const bool central : {false, true})
+      for (const double taper : {0.5, 0.3}) {
+        distance.loops = options.loops > 7 ? options.loops - 6 : levels;
+        distance.central = central;
+        distance.taper = taper;
+        std::vector<PolygonD> loops;
+        attempt.method = LoopMethod::kDistance;
+        attempt.check = LoopCheckReport{};
+        if (BuildDistanceLoops(field, distance, loops) && Encode(loops, attempt) && attempt.check.Usable()) {
+          result = std::move(attempt);
+          return ShapeBuildProblem::kNone;
+        }
+        result.method = attempt.method;
+        result.check = attempt.check;
+      }
   return ShapeBuildProblem::kNoLoops;
 }
 
