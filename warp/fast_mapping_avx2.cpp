@@ -288,6 +288,17 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
         if (!lanes) continue;
         alignas(16) std::int32_t at[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(at), _mm256_cvttpd_epi32(_mm256_min_pd(across, last)));
+        // Positions never fall along a chord: the first and last lanes
+        // bound the span.
+        if (lanes == 0xF) {
+          line_ids[at[0]] = id;
+          line_ids[at[1]] = id + 1;
+          line_ids[at[2]] = id + 2;
+          line_ids[at[3]] = id + 3;
+          lo = std::min(lo, at[0]);
+          hi = std::max(hi, at[3]);
+          continue;
+        }
         for (int j = 0; j < 4; ++j) {
           if (!(lanes >> j & 1)) continue;
           line_ids[at[j]] = id + static_cast<std::uint32_t>(j);
