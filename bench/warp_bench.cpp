@@ -54,15 +54,20 @@ void BM_GenerateAssistBundledRing(benchmark::State& state) {
 BENCHMARK(BM_GenerateAssistBundledRing)->Args({5000, 1})->Args({5000, 0})
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// An engine with the ten loops selected, its assist cache current for side.
+void PrepareTenLoops(TWarpEngine& engine, int side, const PixelBlock& square) {
+  engine.shape_polylines = bench::TenLoops();
+  engine.selected = 0;
+  PrepareWarp(engine, side, square.data());
+  RefreshAssistCache(engine, engine.job);
+}
+
 void BM_MapAllPixels(benchmark::State& state) {
   const int side = static_cast<int>(state.range(0));
   const bool plain = state.range(1) != 0;
   TWarpEngine engine;
-  engine.shape_polylines = bench::TenLoops();
-  engine.selected = 0;
   const PixelBlock square = bench::Gradient(side, side);
-  PrepareWarp(engine, side, square.data());
-  RefreshAssistCache(engine, engine.job);
+  PrepareTenLoops(engine, side, square);
   for (auto _ : state) {
     state.PauseTiming();
     PrepareWarp(engine, side, square.data());
@@ -82,11 +87,8 @@ void BM_FastPasses(benchmark::State& state, bool chords) {
   const int side = static_cast<int>(state.range(0));
   SetWorkerThreads(state.range(1) != 0 ? 1 : 0);
   TWarpEngine engine;
-  engine.shape_polylines = bench::TenLoops();
-  engine.selected = 0;
   const PixelBlock square = bench::Gradient(side, side);
-  PrepareWarp(engine, side, square.data());
-  RefreshAssistCache(engine, engine.job);
+  PrepareTenLoops(engine, side, square);
   PixelBlock lent(static_cast<std::size_t>(side) * side);
   for (auto _ : state) {
     state.PauseTiming();

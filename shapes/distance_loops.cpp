@@ -99,25 +99,6 @@ std::vector<double> DistanceAlong(const HarmonicGrid& g, const std::vector<char>
   return along;
 }
 
-// The single loop where field crosses level, in the frame, positively
-// oriented; false when the level set is missing or split.
-bool LevelLoop(const SampledField& field, const HarmonicGrid& g, double level, PolygonD& loop) {
-  const std::vector<ContourLoop> found = TraceIsoContours(field, level);
-  double best = 0.0, second = 0.0;
-  std::size_t at = 0;
-  for (std::size_t k = 0; k < found.size(); ++k) {
-    const double a = std::fabs(SignedArea(found[k]));
-    if (a > best) second = best, best = a, at = k;
-    else second = std::max(second, a);
-  }
-  if (best <= 0.0 || second > 0.01 * best) return false;
-  loop.clear();
-  for (const ShapePointD& p : found[at]) loop.push_back(g.NodePoint(p.x, p.y));
-  loop = SimplifyLoop(loop, kTraceTolerance);
-  if (SignedArea(loop) < 0) std::reverse(loop.begin(), loop.end());
-  return loop.size() >= 3;
-}
-
 // Squared distance from p to the nearest edge of poly; edges are laid out
 // once so the inner loop is plain arithmetic.
 struct Edges {
@@ -214,7 +195,8 @@ bool BuildDistanceLoops(const DistanceField& distance, const DistanceLoopOptions
   bool copied = false;
   for (std::int32_t k = 1; k <= levels && !copied; ++k) {
     PolygonD traced, started;
-    if (!LevelLoop(field, g, top * kDeepestLevel * k / levels, traced) || !StartAbove(traced, middle, started))
+    if (!LevelLoop(field, g, top * kDeepestLevel * k / levels, kTraceTolerance, traced) ||
+        !StartAbove(traced, middle, started))
       return false;
     out.push_back(Resample(Smoothed(Resample(started, kLoopPoints)), kLoopPoints));
     // Near the top the level sets thin into lenses along the shape's

@@ -44,6 +44,24 @@ void MarkNear(const PolygonD& poly, const HarmonicGrid& g, double clearance, std
   }
 }
 
+bool LevelLoop(const SampledField& field, const HarmonicGrid& g, double level, double tolerance,
+               PolygonD& loop) {
+  const std::vector<ContourLoop> found = TraceIsoContours(field, level);
+  double best = 0.0, second = 0.0;
+  std::size_t at = 0;
+  for (std::size_t k = 0; k < found.size(); ++k) {
+    const double a = std::fabs(SignedArea(found[k]));
+    if (a > best) second = best, best = a, at = k;
+    else second = std::max(second, a);
+  }
+  if (best <= 0.0 || second > 0.01 * best) return false;
+  loop.clear();
+  for (const ShapePointD& p : found[at]) loop.push_back(g.NodePoint(p.x, p.y));
+  loop = SimplifyLoop(loop, tolerance);
+  if (SignedArea(loop) < 0) std::reverse(loop.begin(), loop.end());
+  return loop.size() >= 3;
+}
+
 void PlaceGrid(std::int32_t n, HarmonicGrid& g) {
   g.n = n;
   g.step = 2.0 * kFrameHalf / (n - 1);

@@ -38,6 +38,12 @@ void PlaceGrid(std::int32_t n, HarmonicGrid& grid);
 void MarkInside(const PolygonD& poly, const HarmonicGrid& grid, std::vector<char>& inside);
 void MarkNear(const PolygonD& poly, const HarmonicGrid& grid, double clearance, std::vector<char>& near);
 
+// The single closed line where field (sampled at grid's nodes) crosses
+// level, in the frame, simplified to tolerance and positively oriented;
+// false when the level set is missing or split in parts.
+[[nodiscard]] bool LevelLoop(const SampledField& field, const HarmonicGrid& grid, double level,
+                             double tolerance, PolygonD& loop);
+
 // Nodes nearer than clearance to the outer boundary are fixed at 0 (and
 // nearer than clearance to a hole at 1), so every level above 0 lies inside
 // the outline. False when no node is left to solve for or the solve fails.

@@ -34,29 +34,6 @@ ShapePointD DeepestPoint(const PolygonD& outer, double& depth) {
   return best;
 }
 
-PolygonD ToFrame(const ContourLoop& loop, const HarmonicGrid& g) {
-  PolygonD out;
-  out.reserve(loop.size());
-  for (const ShapePointD& p : loop) out.push_back(g.NodePoint(p.x, p.y));
-  return out;
-}
-
-// The single loop at level; false when the level set is missing or split.
-bool LevelLoop(const HarmonicGrid& g, double level, PolygonD& loop) {
-  std::vector<ContourLoop> found = TraceIsoContours(g.phi, level);
-  double best = 0.0, second = 0.0;
-  std::size_t at = 0;
-  for (std::size_t k = 0; k < found.size(); ++k) {
-    const double a = std::fabs(SignedArea(found[k]));
-    if (a > best) second = best, best = a, at = k;
-    else second = std::max(second, a);
-  }
-  if (best <= 0.0 || second > 0.01 * best) return false;
-  loop = SimplifyLoop(ToFrame(found[at], g), 0.02);
-  if (SignedArea(loop) < 0) std::reverse(loop.begin(), loop.end());
-  return loop.size() >= 3;
-}
-
 // Levels from the boundary inwards, each about spacing further in than the
 // last where the loops run farthest apart. Distances between levels come
 // from |grad log phi|; its low percentile per band of log phi stands for the
@@ -194,7 +171,7 @@ bool BuildHarmonicLoops(const PolygonD& outer, const PolygonD& hole,
   std::vector<PolygonD> out{outer};
   for (double level : levels) {
     PolygonD loop;
-    if (!LevelLoop(g, level, loop)) return false;
+    if (!LevelLoop(g.phi, g, level, 0.02, loop)) return false;
     out.push_back(std::move(loop));
   }
   if (!hole.empty()) out.push_back(hole);
