@@ -96,18 +96,17 @@ RaySteps MakeRaySteps(float r_centre) {
 }
 
 void MapChords(const SampleTarget& target, const Chord* chords, std::size_t count, float r_centre,
-               bool vertical, std::uint32_t first) {
+               bool vertical) {
   const double centre = r_centre;
   for (std::size_t i = 0; i < count; ++i) {
     const Chord& chord = chords[i];
-    std::uint32_t id = SampleId(first + static_cast<std::uint32_t>(i), 0);
-    for (float u = -chord.r; u <= chord.r; u = F(static_cast<double>(u) + 0.5), ++id) {
+    for (float u = -chord.r; u <= chord.r; u = F(static_cast<double>(u) + 0.5)) {
       const float squeezed = F(centre + F(static_cast<double>(chord.v) * u));
       const float across = F(centre + u);
       if (vertical)
-        SampleInto(target, chord.along, squeezed, chord.along, across, id);
+        SampleInto(target, chord.along, squeezed, chord.along, across, 0);
       else
-        SampleInto(target, squeezed, chord.along, across, chord.along, id);
+        SampleInto(target, squeezed, chord.along, across, chord.along, 0);
     }
   }
 }
@@ -205,9 +204,9 @@ void SquareToDiskFast(TWarpEngine& engine) {
       MapChordLinesAvx2(target, sources, chords.data(), begin, count,
                         line_ids.data() + line * static_cast<std::size_t>(first));
     } else if (avx2) {
-      MapChordsAvx2(target, chords.data() + begin, count, r_centre, vertical, static_cast<std::uint32_t>(begin));
+      MapChordsAvx2(target, chords.data() + begin, count, r_centre, vertical);
     } else {
-      MapChords(target, chords.data() + begin, count, r_centre, vertical, static_cast<std::uint32_t>(begin));
+      MapChords(target, chords.data() + begin, count, r_centre, vertical);
     }
   });
   // The disk picture becomes the source; the old source buffer, refilled,

@@ -227,7 +227,7 @@ bool HasAvx2() {
 }
 
 QUORVEL_AVX2 void MapChordsAvx2(const SampleTarget& target, const Chord* chords, std::size_t count,
-                                float r_centre, bool vertical, std::uint32_t first) {
+                                float r_centre, bool vertical) {
   const __m256d centre = _mm256_set1_pd(r_centre);
   const __m256d half = _mm256_set1_pd(0.5);
   const __m256d step4 = _mm256_set1_pd(2.0);
@@ -238,15 +238,14 @@ QUORVEL_AVX2 void MapChordsAvx2(const SampleTarget& target, const Chord* chords,
     const __m256d r = _mm256_set1_pd(chord.r);
     // The u walk is exact: lane u = -r + k / 2 (see SampleSources).
     __m256d ud = _mm256_sub_pd(_mm256_mul_pd(_mm256_setr_pd(0, 1, 2, 3), half), r);
-    std::uint32_t id = SampleId(first + static_cast<std::uint32_t>(i), 0);
     for (int lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ)); lanes;
-         lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ)), id += 4) {
+         lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ))) {
       const __m256d squeezed = RoundF(_mm256_add_pd(centre, RoundF(_mm256_mul_pd(v, ud))));
       const __m256d across = RoundF(_mm256_add_pd(centre, ud));
       if (vertical)
-        Sample4(target, along, squeezed, along, across, lanes, id);
+        Sample4(target, along, squeezed, along, across, lanes, 0);
       else
-        Sample4(target, squeezed, along, across, along, lanes, id);
+        Sample4(target, squeezed, along, across, along, lanes, 0);
       ud = _mm256_add_pd(ud, step4);
     }
   }

@@ -28,12 +28,12 @@ struct RaySteps {
 
 RaySteps MakeRaySteps(float r_centre);
 
-// The first pass over count chords; first is the index of chords[0] among
-// all, for the sample ids.
+// The first pass over count chords, sampling every step (target.ids unset).
 void MapChords(const SampleTarget& target, const Chord* chords, std::size_t count, float r_centre,
-               bool vertical, std::uint32_t first);
+               bool vertical);
 
-// The second pass over the given ray angles, in order; first as above.
+// The second pass over the given ray angles, in order; first is the index of
+// angles[0] among all, for the sample ids.
 void MapRays(const SampleTarget& target, const PolylineList& list, std::int32_t angle, float r_centre,
              const RaySteps& steps, const float* angles, std::size_t count, std::uint32_t first);
 
@@ -98,7 +98,7 @@ inline void ResolvePixels(const SampleTarget& t, const SampleSources& s, const R
 // The same with AVX2 (only where the CPU has it).
 bool HasAvx2();
 void MapChordsAvx2(const SampleTarget& target, const Chord* chords, std::size_t count, float r_centre,
-                   bool vertical, std::uint32_t first);
+                   bool vertical);
 void MapRaysAvx2(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
                  float r_centre, const RaySteps& steps, const float* angles, std::size_t count,
                  std::uint32_t first);
