@@ -125,6 +125,14 @@ struct Edges {
   }
 };
 
+PolygonD ScaledAbout(const PolygonD& loop, ShapePointD centre, double scale) {
+  PolygonD copy;
+  copy.reserve(loop.size());
+  for (const ShapePointD& p : loop)
+    copy.push_back({centre.x + scale * (p.x - centre.x), centre.y + scale * (p.y - centre.y)});
+  return copy;
+}
+
 bool StartAbove(const PolygonD& loop, ShapePointD centre, PolygonD& started) {
   ShapePointD hit;
   std::size_t edge = 0;
@@ -207,23 +215,14 @@ bool BuildDistanceLoops(const DistanceField& distance, const DistanceLoopOptions
     const PolygonD kernel = StarKernel(last, 0.0);
     if (kernel.empty() || !PointInPolygon(kernel, middle)) continue;
     const PolygonD base = last;
-    for (const double scale : kInnerScales) {
-      PolygonD copy;
-      for (const ShapePointD& p : base)
-        copy.push_back({middle.x + scale * (p.x - middle.x), middle.y + scale * (p.y - middle.y)});
-      out.push_back(std::move(copy));
-    }
+    for (const double scale : kInnerScales) out.push_back(ScaledAbout(base, middle, scale));
     copied = true;
   }
   if (!copied) {
     // The deepest level loop still encloses about a percent of the shape,
     // which no ray would reach: a small copy of it closes in further.
-    const PolygonD last = out.back();
-    if (!PointInPolygon(last, middle)) return false;
-    PolygonD innermost;
-    for (const ShapePointD& p : last)
-      innermost.push_back({middle.x + kInnermostScale * (p.x - middle.x), middle.y + kInnermostScale * (p.y - middle.y)});
-    out.push_back(std::move(innermost));
+    if (!PointInPolygon(out.back(), middle)) return false;
+    out.push_back(ScaledAbout(out.back(), middle, kInnermostScale));
   }
   loops = std::move(out);
   return true;
