@@ -93,11 +93,14 @@ int RunShapeBuild(const std::vector<std::string>& args) {
   const ShapeBuildProblem problem = BuildShapeLoops(mask, options, result);
   if (problem != ShapeBuildProblem::kNone) {
     std::fprintf(stderr, "quorvel-shape: %s: %s\n", input.c_str(), DescribeShapeBuildProblem(problem));
-    if (problem == ShapeBuildProblem::kNoLoops)
-      std::fprintf(stderr, "  last try (%s): nested %s, one orientation %s, %zu%s crossing assist pairs\n",
-                   LoopMethodName(result.method), result.check.nested ? "yes" : "no",
-                   result.check.same_orientation ? "yes" : "no", result.check.assist_crossings,
-                   result.check.assist_crossings >= kCrossingLimit ? " or more" : "");
+    if (problem == ShapeBuildProblem::kNoLoops) {
+      std::fprintf(stderr, "  last try (%s): nested %s, one orientation %s", LoopMethodName(result.method),
+                   result.check.nested ? "yes" : "no", result.check.same_orientation ? "yes" : "no");
+      if (result.check.nested && result.check.same_orientation)
+        std::fprintf(stderr, ", %zu%s crossing assist pairs", result.check.assist_crossings,
+                     result.check.assist_crossings >= kCrossingLimit ? " or more" : "");
+      std::fprintf(stderr, "\n");
+    }
     for (const TPointF& p : result.check.first_crossings)
       if (verbose) std::fprintf(stderr, "  crossing near (%.3f, %.3f) at S = 300\n", p.x, p.y);
     return kExitShapeUnusable;

@@ -103,6 +103,10 @@ LoopCheckReport CheckShapeLoops(const std::vector<std::vector<TPointF>>& loops, 
     if (report.nested && PolygonsMeet(polys[k - 1], polys[k])) report.nested = false;
   }
 
+  // Loops that are not nested or turn both ways are refused already; the
+  // assist polylines of such a tangle are costly and tell nothing more.
+  if (!report.nested || !report.same_orientation) return report;
+
   PolylineList shape;
   for (const auto& loop : loops) shape.push_back(ClosedPolyline(loop));
   PolylineList guides, assist;

@@ -25,7 +25,9 @@ struct LoopCheckReport {
 };
 
 // Checks loops (polyline frame, closed, as decoded from a file) with the
-// assist polylines the engine generates for a working square of side.
+// assist polylines the engine generates for a working square of side. The
+// assist polylines are generated and checked only for nested loops of one
+// orientation (otherwise assist_count stays 0).
 LoopCheckReport CheckShapeLoops(const std::vector<std::vector<TPointF>>& loops,
                                 std::int32_t side = 300);
 
