@@ -1,6 +1,7 @@
 // `quorvel-shape build` on SVG text: the drawing rendered into a mask, the
-// loops built from it and encoded as a shape file. Small mask and grid, so
-// that the fuzzer gets through many drawings.
+// loops built from it and encoded as a shape file. Small mask and grid, and
+// one try of each loop method, so that the fuzzer gets through many
+// drawings.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!RenderSvgMask(path.string(), 200, mask, error)) return 0;
   LoopBuildOptions options;
   options.grid = 101;
+  options.variants = 1;
   LoopBuildResult result;
   if (BuildShapeLoops(mask, options, result) != ShapeBuildProblem::kNone) return 0;
   std::vector<std::uint8_t> bytes;

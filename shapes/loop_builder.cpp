@@ -172,7 +172,9 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
     harmonic.spacing = std::max(0.5, options.spacing);
     harmonic.loops = options.loops;
     // A small core first; then cores that reach along the shape's arms.
+    std::int32_t tried = 0;
     for (double share : {0.0, 0.6, 0.4}) {
+      if (options.variants > 0 && tried++ == options.variants) break;
       harmonic.core_share = share;
       std::vector<PolygonD> loops;
       attempt.method = LoopMethod::kHarmonic;
@@ -195,9 +197,11 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   DistanceField field;
   MeasureDistance(traced.outer, options.grid, field);
   DistanceLoopOptions distance;
+  std::int32_t tried = 0;
   for (const std::int32_t levels : {30, 40, 60})
     for (const bool central : {false, true})
       for (const double taper : {0.5, 0.3}) {
+        if (options.variants > 0 && tried++ == options.variants) return ShapeBuildProblem::kNoLoops;
         distance.loops = options.loops > 7 ? options.loops - 6 : levels;
         distance.central = central;
         distance.taper = taper;

@@ -26,6 +26,7 @@ struct LoopBuildOptions {
   double margin = 12.0;        // design units left free on the fitted side
   std::int32_t grid = 401;     // harmonic grid nodes per side
   double spacing = 3.0;        // widest gap between harmonic loops, frame units
+  std::int32_t variants = 0;   // at most this many tries of each method; 0: all of them
 };
 
 struct LoopBuildResult {
