@@ -160,9 +160,27 @@ std::uint32_t* IdLayer(PixelBlock* lent, PixelBlock& own, std::size_t pixels) {
 
 }  // namespace
 
-void ResolveRays(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
-                 std::size_t begin, std::size_t end) {
-  ResolvePixels(target, sources, job, begin, end, RaySource);
+void ResolveRays(const SampleTarget& t, const SampleSources& s, const ResolveJob& job, std::size_t begin,
+                 std::size_t end) {
+  const double centre = s.r_centre;
+  for (std::size_t d = begin; d < end; ++d) {
+    std::uint32_t id = kNoSample;
+    for (int l = job.layer_count; l-- > 0 && id == kNoSample;) id = job.layers[l][d];
+    const std::uint32_t prior = job.restore ? job.background : t.dest[d];
+    if (id == kNoSample) {
+      t.dest[d] = prior;
+      continue;
+    }
+    const std::uint32_t r = id >> 16;
+    const float e = s.steps->e[id & 0xFFFFu];
+    const float sx = F(F(static_cast<double>(s.end_x[r]) * e) + centre);
+    const float sy = F(F(static_cast<double>(s.end_y[r]) * e) + centre);
+    std::int32_t m0, h0, m, h;
+    SourceIndices(t, sx, sy, m0, h0, m, h);  // recorded samples lie inside
+    std::uint32_t out = FetchAt(t, sx, sy, m0, h0, m, h);
+    if (!t.alpha) out = (out & 0x00FFFFFFu) | (prior & 0xFF000000u);
+    t.dest[d] = out;
+  }
 }
 
 }  // namespace fast_mapping

@@ -179,37 +179,6 @@ QUORVEL_AVX2 inline __m128i LayeredIds(const ResolveJob& job, std::size_t d) {
   return id;
 }
 
-// Pixels [begin, end): Where(ids, sx, sy) turns four ids (lanes without one
-// hold 0) into source points.
-template <class Where>
-QUORVEL_AVX2 inline void Resolve4s(const SampleTarget& t, const SampleSources& s, const ResolveJob& job,
-                                   std::size_t begin, std::size_t end, Where where,
-                                   void (*one)(const SampleSources&, std::uint32_t, float&, float&)) {
-  const __m128i none = _mm_set1_epi32(-1);
-  const __m128i background = _mm_set1_epi32(static_cast<int>(job.background));
-  const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-  std::size_t d = begin;
-  for (; d + 4 <= end; d += 4) {
-    const __m128i id = LayeredIds(job, d);
-    const __m128i missing = _mm_cmpeq_epi32(id, none);
-    __m128i* at = reinterpret_cast<__m128i*>(t.dest + d);
-    const __m128i prior = job.restore ? background : _mm_loadu_si128(at);
-    if (_mm_movemask_ps(_mm_castsi128_ps(missing)) == 0xF) {
-      if (job.restore) _mm_storeu_si128(at, background);
-      continue;
-    }
-    __m256d sx, sy;
-    where(_mm_andnot_si128(missing, id), sx, sy);
-    const __m128i m0 = TruncIndex4(sx), h0 = TruncIndex4(sy);
-    const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
-    const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
-    __m128i out = Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1));
-    if (!t.alpha) out = _mm_or_si128(_mm_andnot_si128(alpha, out), _mm_and_si128(prior, alpha));
-    _mm_storeu_si128(at, _mm_blendv_epi8(out, prior, missing));
-  }
-  ResolvePixels(t, s, job, d, end, one);
-}
-
 QUORVEL_AVX2 inline __m256d Gather4(const float* table, __m128i index) {
   return _mm256_cvtps_pd(_mm_i32gather_ps(table, index, 4));
 }
@@ -443,17 +412,36 @@ QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& li
     MapRaysWith<false>(target, list, angle, r_centre, steps, angles, count, first);
 }
 
-QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& target, const SampleSources& s, const ResolveJob& job,
+QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& t, const SampleSources& s, const ResolveJob& job,
                                   std::size_t begin, std::size_t end) {
   const __m256d centre = _mm256_set1_pd(s.r_centre);
-  Resolve4s(target, s, job, begin, end,
-            [&](__m128i id, __m256d& sx, __m256d& sy) QUORVEL_AVX2 {
-              const __m128i r = High16(id);
-              const __m256d e = Gather4(s.steps->e.data(), Low16(id));
-              sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_x.data(), r), e)), centre));
-              sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_y.data(), r), e)), centre));
-            },
-            RaySource);
+  const __m128i none = _mm_set1_epi32(-1);
+  const __m128i background = _mm_set1_epi32(static_cast<int>(job.background));
+  const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  std::size_t d = begin;
+  for (; d + 4 <= end; d += 4) {
+    const __m128i found = LayeredIds(job, d);
+    const __m128i missing = _mm_cmpeq_epi32(found, none);
+    __m128i* at = reinterpret_cast<__m128i*>(t.dest + d);
+    const __m128i prior = job.restore ? background : _mm_loadu_si128(at);
+    if (_mm_movemask_ps(_mm_castsi128_ps(missing)) == 0xF) {
+      if (job.restore) _mm_storeu_si128(at, background);
+      continue;
+    }
+    // Lanes without an id read ray 0, step 0: a point inside the raster.
+    const __m128i id = _mm_andnot_si128(missing, found);
+    const __m128i r = High16(id);
+    const __m256d e = Gather4(s.steps->e.data(), Low16(id));
+    const __m256d sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_x.data(), r), e)), centre));
+    const __m256d sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_y.data(), r), e)), centre));
+    const __m128i m0 = TruncIndex4(sx), h0 = TruncIndex4(sy);
+    const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
+    const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
+    __m128i out = Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1));
+    if (!t.alpha) out = _mm_or_si128(_mm_andnot_si128(alpha, out), _mm_and_si128(prior, alpha));
+    _mm_storeu_si128(at, _mm_blendv_epi8(out, prior, missing));
+  }
+  ResolveRays(t, s, job, d, end);
 }
 
 }  // namespace quorvel::fast_mapping

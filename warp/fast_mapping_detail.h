@@ -66,35 +66,6 @@ struct ResolveJob {
 void ResolveRays(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
                  std::size_t begin, std::size_t end);
 
-inline void RaySource(const SampleSources& s, std::uint32_t id, float& sx, float& sy) {
-  const std::uint32_t r = id >> 16;
-  const double centre = s.r_centre;
-  const float e = s.steps->e[id & 0xFFFFu];
-  sx = static_cast<float>(static_cast<float>(static_cast<double>(s.end_x[r]) * e) + centre);
-  sy = static_cast<float>(static_cast<float>(static_cast<double>(s.end_y[r]) * e) + centre);
-}
-
-template <class Source>
-inline void ResolvePixels(const SampleTarget& t, const SampleSources& s, const ResolveJob& job,
-                          std::size_t begin, std::size_t end, Source source) {
-  for (std::size_t d = begin; d < end; ++d) {
-    std::uint32_t id = kNoSample;
-    for (int l = job.layer_count; l-- > 0 && id == kNoSample;) id = job.layers[l][d];
-    const std::uint32_t prior = job.restore ? job.background : t.dest[d];
-    if (id == kNoSample) {
-      t.dest[d] = prior;
-      continue;
-    }
-    float sx, sy;
-    source(s, id, sx, sy);
-    std::int32_t m0, h0, m, h;
-    SourceIndices(t, sx, sy, m0, h0, m, h);  // recorded samples lie inside
-    std::uint32_t out = FetchAt(t, sx, sy, m0, h0, m, h);
-    if (!t.alpha) out = (out & 0x00FFFFFFu) | (prior & 0xFF000000u);
-    t.dest[d] = out;
-  }
-}
-
 // The same with AVX2 (only where the CPU has it).
 bool HasAvx2();
 void MapChordsAvx2(const SampleTarget& target, const Chord* chords, std::size_t count, float r_centre,
