@@ -12,11 +12,13 @@ namespace quorvel {
 
 const char* const kBuildUsage =
     "  quorvel-shape build SOURCE.svg -o FILE.qshp [options]\n"
-    "      --method auto|scaled|harmonic|distance  loops scaled about a centre (star-shaped\n"
-    "                         outlines), harmonic level sets, or level sets of the distance\n"
-    "                         to the boundary (long curved outlines); auto tries them in turn\n"
-    "      --loops N          number of loops (default: 8 scaled, 42 distance, harmonic as\n"
-    "                         --spacing asks)\n"
+    "      --method auto|scaled|harmonic|distance|strip  loops scaled about a centre\n"
+    "                         (star-shaped outlines), harmonic level sets, level sets of the\n"
+    "                         distance to the boundary (long curved outlines), or offsets cut\n"
+    "                         short at both ends of a bent strip (a letter C); auto tries\n"
+    "                         them in turn\n"
+    "      --loops N          number of loops (default: 8 scaled, 42 distance, up to 46 strip,\n"
+    "                         harmonic as --spacing asks)\n"
     "      --spacing D        widest gap between harmonic loops, frame units (default 3)\n"
     "      --grid N           harmonic grid nodes per side (default 401)\n"
     "      --margin D         free design units on the longer side (default 12)\n"
@@ -54,7 +56,7 @@ int RunShapeBuild(const std::vector<std::string>& args) {
       output = args[++i];
     } else if (a == "--method") {
       if (!has_value || !ParseLoopMethod(args[++i], options.method))
-        return BuildUsageError("--method is auto, scaled, harmonic or distance");
+        return BuildUsageError("--method is auto, scaled, harmonic, distance or strip");
     } else if (a == "--loops") {
       if (!has_value || !ParseNumber(args[++i], 2, 200, v)) return BuildUsageError("--loops takes 2 to 200");
       options.loops = static_cast<std::int32_t>(v);

@@ -35,10 +35,9 @@ std::vector<double> Lengths(const PolygonD& loop, double& total) {
   return at;
 }
 
-// count points equally spaced along loop, from its first point. Equal
-// spacing puts point j at the length fraction j / count of every loop, so
-// the assist polylines run through corresponding points.
-PolygonD Resample(const PolygonD& loop, std::int32_t count) {
+}  // namespace
+
+PolygonD ResampleLoop(const PolygonD& loop, std::int32_t count) {
   double total = 0.0;
   const std::vector<double> at = Lengths(loop, total);
   PolygonD out;
@@ -55,13 +54,10 @@ PolygonD Resample(const PolygonD& loop, std::int32_t count) {
   return out;
 }
 
-// A few passes of (1, 2, 1) / 4 along the loop: the corners the distance
-// field has where a loop crosses the shape's middle line would otherwise
-// turn neighbouring assist polylines across each other.
-PolygonD Smoothed(PolygonD loop) {
+PolygonD SmoothLoop(PolygonD loop, int passes) {
   const std::size_t n = loop.size();
   PolygonD next(n);
-  for (int pass = 0; pass < kSmoothingPasses; ++pass) {
+  for (int pass = 0; pass < passes; ++pass) {
     for (std::size_t j = 0; j < n; ++j) {
       const ShapePointD a = loop[(j + n - 1) % n], b = loop[j], c = loop[(j + 1) % n];
       next[j] = {(a.x + 2.0 * b.x + c.x) * 0.25, (a.y + 2.0 * b.y + c.y) * 0.25};
@@ -71,7 +67,6 @@ PolygonD Smoothed(PolygonD loop) {
   return loop;
 }
 
-// Distance along the inside of the shape from node `from` (8 neighbours).
 std::vector<double> DistanceAlong(const HarmonicGrid& g, const std::vector<char>& inside, std::size_t from) {
   const std::int32_t n = g.n;
   std::vector<double> along(inside.size(), HUGE_VAL);
@@ -98,6 +93,8 @@ std::vector<double> DistanceAlong(const HarmonicGrid& g, const std::vector<char>
   }
   return along;
 }
+
+namespace {
 
 // Squared distance from p to the nearest edge of poly; edges are laid out
 // once so the inner loop is plain arithmetic.
@@ -206,7 +203,10 @@ bool BuildDistanceLoops(const DistanceField& distance, const DistanceLoopOptions
     if (!LevelLoop(field, g, top * kDeepestLevel * k / levels, kTraceTolerance, traced) ||
         !StartAbove(traced, middle, started))
       return false;
-    out.push_back(Resample(Smoothed(Resample(started, kLoopPoints)), kLoopPoints));
+    // A few smoothing passes: the corners the distance field has where a loop
+    // crosses the shape's middle line would otherwise turn neighbouring
+    // assist polylines across each other.
+    out.push_back(ResampleLoop(SmoothLoop(ResampleLoop(started, kLoopPoints), kSmoothingPasses), kLoopPoints));
     // Near the top the level sets thin into lenses along the shape's
     // middle line; scaled copies of a loop seen whole from the centre close
     // in instead, with no drift between their length fractions.

@@ -35,6 +35,16 @@ struct DistanceLoopOptions {
 
 inline constexpr std::int32_t kDefaultDistanceLoops = 40;
 
+// count points equally spaced along loop, from its first point. Equal
+// spacing puts point j at the length fraction j / count of every loop, so
+// the assist polylines run through corresponding points.
+PolygonD ResampleLoop(const PolygonD& loop, std::int32_t count);
+// passes of (1, 2, 1) / 4 along the closed loop.
+PolygonD SmoothLoop(PolygonD loop, int passes);
+// Distance along the inside of the shape (grid nodes marked in inside, 8
+// neighbours) from node from; HUGE_VAL where it cannot be reached.
+std::vector<double> DistanceAlong(const HarmonicGrid& grid, const std::vector<char>& inside, std::size_t from);
+
 // On success loops holds the field's outer boundary first (started straight above the centre), then level loops
 // resampled to equally spaced points and lightly smoothed, each started
 // where the same upward ray from the centre meets it, and last a small copy

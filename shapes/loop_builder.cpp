@@ -8,6 +8,7 @@
 #include "shapes/iso_contours.h"
 #include "shapes/loop_encoder.h"
 #include "shapes/polygon_ops.h"
+#include "shapes/strip_loops.h"
 
 namespace quorvel {
 namespace {
@@ -120,6 +121,7 @@ bool ParseLoopMethod(const std::string& text, LoopMethod& method) {
   else if (text == "scaled") method = LoopMethod::kScaled;
   else if (text == "harmonic") method = LoopMethod::kHarmonic;
   else if (text == "distance") method = LoopMethod::kDistance;
+  else if (text == "strip") method = LoopMethod::kStrip;
   else return false;
   return true;
 }
@@ -130,6 +132,7 @@ const char* LoopMethodName(LoopMethod method) {
     case LoopMethod::kScaled: return "scaled";
     case LoopMethod::kHarmonic: return "harmonic";
     case LoopMethod::kDistance: return "distance";
+    case LoopMethod::kStrip: return "strip";
   }
   return "auto";
 }
@@ -188,33 +191,55 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
       result.check = attempt.check;
     }
   }
-  if (ring || !(any || options.method == LoopMethod::kDistance)) return ShapeBuildProblem::kNoLoops;
+  if (ring || !(any || options.method == LoopMethod::kDistance || options.method == LoopMethod::kStrip))
+    return ShapeBuildProblem::kNoLoops;
 
+  DistanceField field;
+  MeasureDistance(traced.outer, options.grid, field);
   // Long curved shapes: distance level sets, about the deepest point or the
   // most central of the deep ones, tapered along the arms by two amounts,
   // at three loop spacings. Which of them keeps every assist polyline apart
   // depends on the shape's proportions; the first that does is taken.
-  DistanceField field;
-  MeasureDistance(traced.outer, options.grid, field);
-  DistanceLoopOptions distance;
-  std::int32_t tried = 0;
-  for (const std::int32_t levels : {30, 40, 60})
-    for (const bool central : {false, true})
-      for (const double taper : {0.5, 0.3}) {
-        if (options.variants > 0 && tried++ == options.variants) return ShapeBuildProblem::kNoLoops;
-        distance.loops = options.loops > 7 ? options.loops - 6 : levels;
-        distance.central = central;
-        distance.taper = taper;
-        std::vector<PolygonD> loops;
-        attempt.method = LoopMethod::kDistance;
-        attempt.check = LoopCheckReport{};
-        if (BuildDistanceLoops(field, distance, loops) && Encode(loops, attempt) && attempt.check.Usable()) {
-          result = std::move(attempt);
-          return ShapeBuildProblem::kNone;
+  if (any || options.method == LoopMethod::kDistance) {
+    DistanceLoopOptions distance;
+    std::int32_t tried = 0;
+    for (const std::int32_t levels : {30, 40, 60})
+      for (const bool central : {false, true})
+        for (const double taper : {0.5, 0.3}) {
+          if (options.variants > 0 && tried++ == options.variants) break;
+          distance.loops = options.loops > 7 ? options.loops - 6 : levels;
+          distance.central = central;
+          distance.taper = taper;
+          std::vector<PolygonD> loops;
+          attempt.method = LoopMethod::kDistance;
+          attempt.check = LoopCheckReport{};
+          if (BuildDistanceLoops(field, distance, loops) && Encode(loops, attempt) && attempt.check.Usable()) {
+            result = std::move(attempt);
+            return ShapeBuildProblem::kNone;
+          }
+          result.method = attempt.method;
+          result.check = attempt.check;
         }
-        result.method = attempt.method;
-        result.check = attempt.check;
-      }
+  }
+  if (!(any || options.method == LoopMethod::kStrip)) return ShapeBuildProblem::kNoLoops;
+
+  // Strips with two ends (a letter C): the ends retreat along the strip a
+  // little with every loop; more loops keep the slant between them smaller.
+  StripLoopOptions strip;
+  std::int32_t tried = 0;
+  for (const std::int32_t levels : {40, 60}) {
+    if (options.variants > 0 && tried++ == options.variants) break;
+    strip.loops = options.loops > 7 ? options.loops - 6 : levels;
+    std::vector<PolygonD> loops;
+    attempt.method = LoopMethod::kStrip;
+    attempt.check = LoopCheckReport{};
+    if (BuildStripLoops(field, strip, loops) && Encode(loops, attempt) && attempt.check.Usable()) {
+      result = std::move(attempt);
+      return ShapeBuildProblem::kNone;
+    }
+    result.method = attempt.method;
+    result.check = attempt.check;
+  }
   return ShapeBuildProblem::kNoLoops;
 }
 

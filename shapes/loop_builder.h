@@ -14,15 +14,16 @@
 namespace quorvel {
 
 enum class LoopMethod {
-  kAuto,      // scaled when the outline is star-shaped, else harmonic, else distance
+  kAuto,      // scaled when the outline is star-shaped, else harmonic, else distance, else strip
   kScaled,    // copies of the boundary scaled about a centre
   kHarmonic,  // level sets of a harmonic function
   kDistance,  // level sets of the distance to the boundary
+  kStrip,     // offsets of the boundary cut short along a strip with two ends
 };
 
 struct LoopBuildOptions {
   LoopMethod method = LoopMethod::kAuto;
-  std::int32_t loops = 0;      // 0: 8 scaled loops, 42 distance ones, or as many harmonic ones as the spacing asks
+  std::int32_t loops = 0;      // 0: 8 scaled loops, 42 distance ones, up to 46 strip ones, or as many harmonic ones as the spacing asks
   double margin = 12.0;        // design units left free on the fitted side
   std::int32_t grid = 401;     // harmonic grid nodes per side
   double spacing = 3.0;        // widest gap between harmonic loops, frame units
@@ -36,7 +37,7 @@ struct LoopBuildResult {
 };
 // On kNoLoops, result.method and result.check tell how the last try failed.
 
-// Parses "auto", "scaled", "harmonic", "distance".
+// Parses "auto", "scaled", "harmonic", "distance", "strip".
 bool ParseLoopMethod(const std::string& text, LoopMethod& method);
 const char* LoopMethodName(LoopMethod method);
 
