@@ -201,35 +201,42 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   // at three loop spacings. Which of them keeps every assist polyline apart
   // depends on the shape's proportions; the first that does is taken.
   if (any || options.method == LoopMethod::kDistance) {
-    DistanceLoopOptions distance;
-    std::int32_t tried = 0;
+    std::vector<DistanceLoopOptions> tries;
     for (const std::int32_t levels : {30, 40, 60})
       for (const bool central : {false, true})
-        for (const double taper : {0.5, 0.3}) {
-          if (options.variants > 0 && tried++ == options.variants) break;
-          distance.loops = options.loops > 7 ? options.loops - 6 : levels;
-          distance.central = central;
-          distance.taper = taper;
-          std::vector<PolygonD> loops;
-          attempt.method = LoopMethod::kDistance;
-          attempt.check = LoopCheckReport{};
-          if (BuildDistanceLoops(field, distance, loops) && Encode(loops, attempt) && attempt.check.Usable()) {
-            result = std::move(attempt);
-            return ShapeBuildProblem::kNone;
-          }
-          result.method = attempt.method;
-          result.check = attempt.check;
-        }
+        for (const double taper : {0.5, 0.3}) tries.push_back({options.loops > 7 ? options.loops - 6 : levels, central, taper});
+    if (options.variants > 0 && tries.size() > std::size_t(options.variants)) tries.resize(std::size_t(options.variants));
+    for (const DistanceLoopOptions& distance : tries) {
+      std::vector<PolygonD> loops;
+      attempt.method = LoopMethod::kDistance;
+      attempt.check = LoopCheckReport{};
+      if (BuildDistanceLoops(field, distance, loops) && Encode(loops, attempt) && attempt.check.Usable()) {
+        result = std::move(attempt);
+        return ShapeBuildProblem::kNone;
+      }
+      result.method = attempt.method;
+      result.check = attempt.check;
+    }
   }
   if (!(any || options.method == LoopMethod::kStrip)) return ShapeBuildProblem::kNoLoops;
 
   // Strips with two ends (a letter C): the ends retreat along the strip a
-  // little with every loop; more loops keep the slant between them smaller.
-  StripLoopOptions strip;
+  // little with every loop. Which proportions of the last loop and how much
+  // smoothing keep every assist polyline apart depends on the shape; more
+  // loops suit straighter, longer strips.
+  struct StripTry {
+    std::int32_t levels;
+    double end_aspect;
+    int smoothing;
+  };
+  static constexpr StripTry kStripTries[] = {{40, 2.0, 20}, {40, 1.5, 20}, {40, 3.0, 40}, {60, 2.0, 20}};
   std::int32_t tried = 0;
-  for (const std::int32_t levels : {40, 60}) {
+  for (const StripTry& strip_try : kStripTries) {
     if (options.variants > 0 && tried++ == options.variants) break;
-    strip.loops = options.loops > 7 ? options.loops - 6 : levels;
+    StripLoopOptions strip;
+    strip.loops = options.loops > 7 ? options.loops - 6 : strip_try.levels;
+    strip.end_aspect = strip_try.end_aspect;
+    strip.smoothing = strip_try.smoothing;
     std::vector<PolygonD> loops;
     attempt.method = LoopMethod::kStrip;
     attempt.check = LoopCheckReport{};

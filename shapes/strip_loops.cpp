@@ -15,10 +15,7 @@ constexpr double kRidgeSlope = 0.5;       // the distance's slope on its ridge s
 constexpr double kLastDepth = 0.7;        // of the deepest distance, the last offset loop
 constexpr double kFirstGap = 2.0;         // grid steps between the boundary and the first loop
 constexpr std::int32_t kLoopPoints = 600;
-// Loops traced on the grid wobble by a hundredth of a unit from cell to
-// cell; near the ends the assist polylines run almost along the loops, so
-// the wobble alone would cross them.
-constexpr int kSmoothingPasses = 20;
+constexpr int kBoundarySmoothing = 2;     // passes over kDenseEdge spacing
 constexpr double kTraceTolerance = 0.01;  // frame units
 constexpr double kCopyShare = 0.15;       // see BuildDistanceLoops
 constexpr double kInnerScales[] = {0.7, 0.45, 0.25, 0.1, 0.04};
@@ -138,6 +135,23 @@ void MarkEnd(const PolygonD& dense, std::size_t centre, double reach, char mark,
   label[centre] = mark;
   for (std::size_t k = (centre + 1) % m; k != centre && within(k) && !label[k]; k = (k + 1) % m) label[k] = mark;
   for (std::size_t k = (centre + m - 1) % m; k != centre && within(k) && !label[k]; k = (k + m - 1) % m) label[k] = mark;
+}
+
+// Around the boundary: the first end, a side, the second end, the other
+// side. Anything else (ends that overlap, as a round shape's do) is no strip.
+bool TwoEndsTwoSides(const std::vector<char>& label) {
+  const std::size_t m = label.size();
+  std::size_t from = 0;
+  while (from < m && label[from] == label[m - 1]) ++from;
+  if (from == m) return false;
+  std::vector<char> runs;
+  for (std::size_t i = 0; i < m; ++i) {
+    const char mark = label[(from + i) % m];
+    if (runs.empty() || runs.back() != mark) runs.push_back(mark);
+  }
+  if (runs.size() != 4) return false;
+  const auto first = std::size_t(std::find(runs.begin(), runs.end(), 1) - runs.begin());
+  return first < 4 && runs[(first + 1) % 4] == 0 && runs[(first + 2) % 4] == 2 && runs[(first + 3) % 4] == 0;
 }
 
 // u: 0 at the first end, 1 at the second, no flow through the sides.
@@ -267,6 +281,7 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
   std::vector<char> label(dense.size(), 0);
   for (int e = 0; e < 2; ++e)
     MarkEnd(dense, ends[e].vertex, std::max(ends[e].depth, 4.0 * g.step), char(e + 1), label);
+  if (!TwoEndsTwoSides(label)) return false;
   std::vector<double> u;
   if (!SolveAlong(field, dense, label, u)) return false;
 
@@ -284,13 +299,21 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
   SampledField t;
   t.width = t.height = g.n;
   t.values.assign(count, -1.0);
+  // Outside nodes next to the inside continue its slope a little way out,
+  // so the first loops are placed between nodes as they are inside.
+  std::vector<char> rim(count, 0);
+  for (std::int32_t j = 0; j < g.n; ++j)
+    for (std::int32_t i = 0; i < g.n; ++i) {
+      if (!field.inside[NodeOf(g, i, j)]) continue;
+      for (std::int32_t b = std::max(0, j - 3); b <= std::min(g.n - 1, j + 3); ++b)
+        for (std::int32_t a = std::max(0, i - 3); a <= std::min(g.n - 1, i + 3); ++a) rim[NodeOf(g, a, b)] = 1;
+    }
   for (std::size_t p = 0; p < count; ++p) {
     const double d = g.phi.values[p];
     if (!field.inside[p]) {
+      if (!rim[p]) continue;
       const ShapePointD q = g.NodePoint(double(p % g.n), double(p / g.n));
       const double outside = DistanceToPolygon(field.outer, q);
-      // Continues the inside's slope a little way out, so the first loops
-      // are placed between nodes as they are inside.
       if (outside < 3.0 * g.step) t.values[p] = -outside / family.last_depth;
       continue;
     }
@@ -315,8 +338,12 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
   {
     ShapePointD hit;
     std::size_t edge = 0;
-    if (!RayHit(field.outer, middle, {0.0, -1.0}, hit, edge)) return false;
-    out[0] = StartLoopAt(field.outer, edge, hit);
+    // The traced boundary wobbles from pixel to pixel of a coarse mask, and
+    // its length with it; lightly smoothed, the first loop's length
+    // fractions keep up with it.
+    const PolygonD outer0 = SimplifyLoop(SmoothLoop(dense, kBoundarySmoothing), kTraceTolerance);
+    if (!RayHit(outer0, middle, {0.0, -1.0}, hit, edge)) return false;
+    out[0] = StartLoopAt(outer0, edge, hit);
   }
   PolygonD previous = ResampleLoop(out[0], kLoopPoints);
   const std::int32_t levels = std::max<std::int32_t>(2, options.loops > 0 ? options.loops : kDefaultStripLoops);
@@ -326,16 +353,16 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
     const double level = family.t_first + (1.0 - family.t_first) * k / (levels - 1);
     PolygonD traced;
     if (!LevelLoop(t, g, level, kTraceTolerance, traced)) return false;
-    const PolygonD smooth = ResampleLoop(SmoothLoop(ResampleLoop(traced, kLoopPoints), kSmoothingPasses), kLoopPoints);
+    const PolygonD smooth = ResampleLoop(SmoothLoop(ResampleLoop(traced, kLoopPoints), options.smoothing), kLoopPoints);
     out.push_back(Aligned(previous, smooth));
     previous = out.back();
     // Once a loop is small and seen whole from its middle, scaled copies
     // close in with no drift between their length fractions.
-    if (std::fabs(SignedArea(previous)) > kCopyShare * whole) continue;
-    const ShapePointD c = AreaCentroid(previous);
-    const PolygonD kernel = StarKernel(previous, 0.0);
+    if (std::fabs(SignedArea(out.back())) > kCopyShare * whole) continue;
+    const ShapePointD c = AreaCentroid(out.back());
+    const PolygonD kernel = StarKernel(out.back(), 0.0);
     if (kernel.empty() || !PointInPolygon(kernel, c)) continue;
-    const PolygonD base = previous;
+    const PolygonD base = out.back();
     for (const double scale : kInnerScales) out.push_back(ScaledAbout(base, c, scale));
     copied = true;
   }
