@@ -21,6 +21,7 @@ constexpr double kCopyShare = 0.15;       // see BuildDistanceLoops
 constexpr double kInnerScales[] = {0.7, 0.45, 0.25, 0.1, 0.04};
 constexpr double kInnermostScale = 0.3;
 constexpr int kBisections = 32;
+constexpr double kHalfway = 0.01;         // of u, nodes taken for the strip's middle
 
 PolygonD Densified(const PolygonD& poly) {
   PolygonD dense;
@@ -333,7 +334,13 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
     t.values[p] = (lo + hi) * 0.5;
   }
 
-  const ShapePointD middle = g.NodePoint(double(centre % g.n), double(centre / g.n));
+  // The boundary starts straight above the middle of the strip, where the
+  // loops close in: the picture's bottom edge lands below its centre.
+  std::size_t halfway = centre;
+  double depth = 0.0;
+  for (std::size_t p = 0; p < count; ++p)
+    if (field.inside[p] && std::fabs(u[p] - 0.5) < kHalfway && g.phi.values[p] > depth) depth = g.phi.values[p], halfway = p;
+  const ShapePointD middle = g.NodePoint(double(halfway % g.n), double(halfway / g.n));
   std::vector<PolygonD> out(1);
   {
     ShapePointD hit;

@@ -76,11 +76,33 @@ TEST(BuildShapeLoops, HarmonicLoopsOfAnEllipseAreUsable) {
   EXPECT_TRUE(CheckShapeLoops(loops).Usable());
 }
 
-// A thick ring cut open (a letter C) is still beyond every method: it is
-// refused rather than written with crossing assist polylines.
-TEST(BuildShapeLoops, OpenRingIsRefusedWithTheReason) {
+// A thick ring cut open (a letter C): no loop about one centre sees it
+// whole, and level sets leave its ends behind; offsets cut short along the
+// strip close in on its middle.
+TEST(BuildShapeLoops, OpenRingBuildsAsAStrip) {
+  const TCoverageMask m = Mask(600, [](double x, double y) {
+    return InDisk(x, y, 300, 300, 270) && !InDisk(x, y, 300, 300, 180) &&
+           std::atan2(std::fabs(y - 300), x - 300) > 0.6;
+  });
+  LoopBuildResult r;
+  ASSERT_EQ(BuildShapeLoops(m, {}, r), ShapeBuildProblem::kNone);
+  EXPECT_EQ(r.method, LoopMethod::kStrip);
+  const auto loops = Decoded(r.contents);
+  EXPECT_TRUE(CheckShapeLoops(loops).Usable());
+  // Fitted with its opening to the right: the loops close in on the middle
+  // of the C's back, on the left, on the axis.
+  double x = 0.0, y = 0.0;
+  for (const TPointF& p : loops.back()) x += p.x, y += p.y;
+  x /= double(loops.back().size()), y /= double(loops.back().size());
+  EXPECT_LT(x, -40.0);
+  EXPECT_NEAR(y, 0.0, 3.0);
+}
+
+// A thin ring cut open is still beyond every method: it is refused rather
+// than written with crossing assist polylines.
+TEST(BuildShapeLoops, ThinOpenRingIsRefusedWithTheReason) {
   const TCoverageMask m = Mask(200, [](double x, double y) {
-    return InDisk(x, y, 100, 100, 90) && !InDisk(x, y, 100, 100, 60) && std::atan2(std::fabs(y - 100), x - 100) > 0.6;
+    return InDisk(x, y, 100, 100, 90) && !InDisk(x, y, 100, 100, 80) && std::atan2(std::fabs(y - 100), x - 100) > 0.6;
   });
   LoopBuildResult r;
   ASSERT_EQ(BuildShapeLoops(m, {}, r), ShapeBuildProblem::kNoLoops);
