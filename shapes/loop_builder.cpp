@@ -204,8 +204,10 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
     std::vector<DistanceLoopOptions> tries;
     for (const std::int32_t levels : {30, 40, 60})
       for (const bool central : {false, true})
-        for (const double taper : {0.5, 0.3}) tries.push_back({options.loops > 7 ? options.loops - 6 : levels, central, taper});
-    if (options.variants > 0 && tries.size() > std::size_t(options.variants)) tries.resize(std::size_t(options.variants));
+        for (const double taper : {0.5, 0.3})
+          tries.push_back({options.loops > 7 ? options.loops - 6 : levels, central, taper});
+    if (options.variants > 0 && tries.size() > std::size_t(options.variants))
+      tries.resize(std::size_t(options.variants));
     for (const DistanceLoopOptions& distance : tries) {
       std::vector<PolygonD> loops;
       attempt.method = LoopMethod::kDistance;

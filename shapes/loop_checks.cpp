@@ -42,12 +42,17 @@ bool CrossProperly(const TSegment& s, const TSegment& t) {
 // segments ordered by their left end, each compared only with those whose
 // boxes overlap it. A grid of cells chokes where the assist polylines all
 // run into the innermost loop; the sweep compares each pair at most once.
-// Counting stops at kCrossingLimit: badly crossed loops (a drawing gone
-// wrong) have hundreds of thousands, and one is enough to refuse them.
+// Crossings between segments of one band (loop k to loop k + 1) are looked
+// for first: that is where nearly all of them are, and each band alone is
+// swept quickly, so loops that are refused are refused early. Only when no
+// band has any are all segments swept together. Counting stops at
+// kCrossingLimit: badly crossed loops (a drawing gone wrong) have hundreds
+// of thousands, and one is enough to refuse them.
 std::size_t CountCrossings(const PolylineList& assist, std::vector<TPointF>& where) {
   struct Item {
     float x0, x1, y0, y1;
     std::uint32_t polyline;
+    std::uint32_t band;
     const TSegment* segment;
   };
   // The last polyline (t = 1) is the first (t = 0) again; the two differ
@@ -63,21 +68,35 @@ std::size_t CountCrossings(const PolylineList& assist, std::vector<TPointF>& whe
     for (std::size_t i = 0; i + 1 < segs.size(); ++i) {
       const TSegment& s = segs[i];
       items.push_back({std::min(s.x1, s.x2), std::max(s.x1, s.x2), std::min(s.y1, s.y2),
-                       std::max(s.y1, s.y2), std::uint32_t(k), &s});
+                       std::max(s.y1, s.y2), std::uint32_t(k), std::uint32_t(i), &s});
     }
   }
-  std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.x0 < b.x0; });
   std::vector<std::pair<const TSegment*, const TSegment*>> found;
-  for (std::size_t a = 0; a < items.size(); ++a) {
-    const Item& p = items[a];
-    for (std::size_t b = a + 1; b < items.size() && items[b].x0 <= p.x1; ++b) {
-      const Item& q = items[b];
-      if (q.y0 > p.y1 || q.y1 < p.y0 || SamePolyline(p.polyline, q.polyline)) continue;
-      if (CrossProperly(*p.segment, *q.segment)) found.push_back(std::minmax(p.segment, q.segment));
+  // Compares the pairs among items[from, to), which are sorted by x0.
+  auto Sweep = [&](std::size_t from, std::size_t to) {
+    for (std::size_t a = from; a < to && found.size() < kCrossingLimit; ++a) {
+      const Item& p = items[a];
+      for (std::size_t b = a + 1; b < to && items[b].x0 <= p.x1; ++b) {
+        const Item& q = items[b];
+        if (q.y0 > p.y1 || q.y1 < p.y0 || SamePolyline(p.polyline, q.polyline)) continue;
+        if (CrossProperly(*p.segment, *q.segment)) found.push_back(std::minmax(p.segment, q.segment));
+      }
     }
-    if (found.size() >= kCrossingLimit) break;
+  };
+  std::sort(items.begin(), items.end(),
+            [](const Item& a, const Item& b) { return a.band != b.band ? a.band < b.band : a.x0 < b.x0; });
+  for (std::size_t from = 0; from < items.size() && found.size() < kCrossingLimit;) {
+    std::size_t to = from;
+    while (to < items.size() && items[to].band == items[from].band) ++to;
+    Sweep(from, to);
+    from = to;
+  }
+  if (found.empty()) {
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.x0 < b.x0; });
+    Sweep(0, items.size());
   }
   std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
   for (std::size_t k = 0; k < found.size() && k < 8; ++k)
     where.push_back({found[k].first->x1, found[k].first->y1});
   return found.size();
@@ -97,10 +116,11 @@ LoopCheckReport CheckShapeLoops(const std::vector<std::vector<TPointF>>& loops, 
     if (first_sign == 0.0) first_sign = area > 0.0 ? 1.0 : -1.0;
     if (loop.size() < 3 || !(area * first_sign > 0.0)) report.same_orientation = false;
   }
+  // Loops whose edges never meet lie wholly inside or wholly outside one
+  // another, so one point tells which.
   for (std::size_t k = 1; k < polys.size() && report.nested; ++k) {
-    for (const ShapePointD& p : polys[k])
-      if (!PointInPolygon(polys[k - 1], p)) report.nested = false;
-    if (report.nested && PolygonsMeet(polys[k - 1], polys[k])) report.nested = false;
+    if (polys[k].empty() || PolygonsMeet(polys[k - 1], polys[k]) || !PointInPolygon(polys[k - 1], polys[k][0]))
+      report.nested = false;
   }
 
   // Loops that are not nested or turn both ways are refused already; the

@@ -209,9 +209,30 @@ bool RayHit(const PolygonD& poly, ShapePointD origin, ShapePointD dir, ShapePoin
 }
 
 bool PolygonsMeet(const PolygonD& a, const PolygonD& b) {
-  for (std::size_t i = 0; i < a.size(); ++i)
-    for (std::size_t k = 0; k < b.size(); ++k)
-      if (SegmentsMeet(a[i], Next(a, i), b[k], Next(b, k))) return true;
+  // Sort and sweep: edges ordered by their left end, each compared only with
+  // the other polygon's edges whose boxes overlap it (edges that meet do).
+  struct Edge {
+    double x0, x1, y0, y1;
+    ShapePointD p, q;
+    bool of_a;
+  };
+  std::vector<Edge> edges;
+  edges.reserve(a.size() + b.size());
+  for (const PolygonD* poly : {&a, &b})
+    for (std::size_t i = 0; i < poly->size(); ++i) {
+      const ShapePointD p = (*poly)[i], q = Next(*poly, i);
+      edges.push_back({std::min(p.x, q.x), std::max(p.x, q.x), std::min(p.y, q.y), std::max(p.y, q.y), p, q,
+                       poly == &a});
+    }
+  std::sort(edges.begin(), edges.end(), [](const Edge& e, const Edge& f) { return e.x0 < f.x0; });
+  for (std::size_t i = 0; i < edges.size(); ++i) {
+    const Edge& e = edges[i];
+    for (std::size_t k = i + 1; k < edges.size() && edges[k].x0 <= e.x1; ++k) {
+      const Edge& f = edges[k];
+      if (f.of_a == e.of_a || f.y0 > e.y1 || f.y1 < e.y0) continue;
+      if (SegmentsMeet(e.p, e.q, f.p, f.q)) return true;
+    }
+  }
   return false;
 }
 

@@ -1,19 +1,20 @@
 #include "shapes/strip_loops.h"
 
+#include <Eigen/Sparse>
 #include <algorithm>
 #include <cmath>
-
-#include <Eigen/Sparse>
+#include <cstdint>
+#include <unordered_map>
 
 #include "shapes/harmonic.h"
 
 namespace quorvel {
 namespace {
 
-constexpr double kDenseEdge = 0.5;        // frame units, boundary edges for the end labels
-constexpr double kRidgeSlope = 0.5;       // the distance's slope on its ridge stays below this
-constexpr double kLastDepth = 0.7;        // of the deepest distance, the last offset loop
-constexpr double kFirstGap = 2.0;         // grid steps between the boundary and the first loop
+constexpr double kDenseEdge = 0.5;   // frame units, boundary edges for the end labels
+constexpr double kRidgeSlope = 0.5;  // the distance's slope on its ridge stays below this
+constexpr double kLastDepth = 0.7;   // of the deepest distance, the last offset loop
+constexpr double kFirstGap = 2.0;    // grid steps between the boundary and the first loop
 constexpr std::int32_t kLoopPoints = 600;
 constexpr int kBoundarySmoothing = 2;     // passes over kDenseEdge spacing
 constexpr double kTraceTolerance = 0.01;  // frame units
@@ -21,7 +22,7 @@ constexpr double kCopyShare = 0.15;       // see BuildDistanceLoops
 constexpr double kInnerScales[] = {0.7, 0.45, 0.25, 0.1, 0.04};
 constexpr double kInnermostScale = 0.3;
 constexpr int kBisections = 32;
-constexpr double kHalfway = 0.01;         // of u, nodes taken for the strip's middle
+constexpr double kHalfway = 0.01;  // of u, nodes taken for the strip's middle
 
 PolygonD Densified(const PolygonD& poly) {
   PolygonD dense;
@@ -47,6 +48,47 @@ std::vector<double> Cumulative(const PolygonD& poly) {
 std::size_t NodeOf(const HarmonicGrid& g, std::int32_t i, std::int32_t j) {
   return std::size_t(j) * std::size_t(g.n) + std::size_t(i);
 }
+
+// The boundary's segments sorted into square cells, for queries about
+// points near it: each query looks at the 3 x 3 cells around the point, so
+// it finds every segment within one cell's side.
+class NearBoundary {
+ public:
+  NearBoundary(const PolygonD& poly, double cell) : poly_(poly), cell_(cell) {
+    for (std::size_t k = 0; k < poly.size(); ++k) {
+      const ShapePointD a = poly[k], b = poly[k + 1 == poly.size() ? 0 : k + 1];
+      const std::int64_t i0 = Cell(std::min(a.x, b.x)), i1 = Cell(std::max(a.x, b.x));
+      const std::int64_t j0 = Cell(std::min(a.y, b.y)), j1 = Cell(std::max(a.y, b.y));
+      for (std::int64_t j = j0; j <= j1; ++j)
+        for (std::int64_t i = i0; i <= i1; ++i) cells_[Key(i, j)].push_back(k);
+    }
+  }
+
+  // The segment nearest to p within one cell's side, if any.
+  bool Nearest(ShapePointD p, std::size_t& segment, double& distance) const {
+    distance = cell_;
+    bool found = false;
+    const std::int64_t ci = Cell(p.x), cj = Cell(p.y);
+    for (std::int64_t j = cj - 1; j <= cj + 1; ++j)
+      for (std::int64_t i = ci - 1; i <= ci + 1; ++i) {
+        const auto it = cells_.find(Key(i, j));
+        if (it == cells_.end()) continue;
+        for (const std::size_t k : it->second) {
+          const double d = DistanceToSegment(p, poly_[k], poly_[k + 1 == poly_.size() ? 0 : k + 1]);
+          if (d < distance) distance = d, segment = k, found = true;
+        }
+      }
+    return found;
+  }
+
+ private:
+  std::int64_t Cell(double v) const { return std::int64_t(std::floor(v / cell_)); }
+  static std::int64_t Key(std::int64_t i, std::int64_t j) { return i * 1000003 + j; }
+
+  const PolygonD& poly_;
+  double cell_;
+  std::unordered_map<std::int64_t, std::vector<std::size_t>> cells_;
+};
 
 // Nodes where the distance to the boundary has a ridge: its slope, by
 // central differences, falls well below 1 there.
@@ -134,8 +176,10 @@ void MarkEnd(const PolygonD& dense, std::size_t centre, double reach, char mark,
   const ShapePointD c = dense[centre];
   auto within = [&](std::size_t k) { return std::hypot(dense[k].x - c.x, dense[k].y - c.y) <= reach; };
   label[centre] = mark;
-  for (std::size_t k = (centre + 1) % m; k != centre && within(k) && !label[k]; k = (k + 1) % m) label[k] = mark;
-  for (std::size_t k = (centre + m - 1) % m; k != centre && within(k) && !label[k]; k = (k + m - 1) % m) label[k] = mark;
+  for (std::size_t k = (centre + 1) % m; k != centre && within(k) && !label[k]; k = (k + 1) % m)
+    label[k] = mark;
+  for (std::size_t k = (centre + m - 1) % m; k != centre && within(k) && !label[k]; k = (k + m - 1) % m)
+    label[k] = mark;
 }
 
 // Around the boundary: the first end, a side, the second end, the other
@@ -165,14 +209,11 @@ bool SolveAlong(const DistanceField& field, const PolygonD& dense, const std::ve
   for (std::size_t p = 0; p < count; ++p)
     if (field.inside[p]) index[p] = unknowns++;
   if (unknowns == 0) return false;
+  const NearBoundary near(dense, 2.0 * g.step);
   auto LabelNear = [&](ShapePointD p) {
-    double best = HUGE_VAL;
-    char mark = 0;
-    for (std::size_t k = 0; k < dense.size(); ++k) {
-      const double d = DistanceToSegment(p, dense[k], dense[k + 1 == dense.size() ? 0 : k + 1]);
-      if (d < best) best = d, mark = label[k];
-    }
-    return mark;
+    std::size_t segment = 0;
+    double distance = 0.0;
+    return near.Nearest(p, segment, distance) ? label[segment] : char(0);
   };
   std::vector<Eigen::Triplet<double>> entries;
   entries.reserve(std::size_t(unknowns) * 5);
@@ -188,7 +229,8 @@ bool SolveAlong(const DistanceField& field, const PolygonD& dense, const std::ve
         diagonal += 1.0;
         continue;
       }
-      const ShapePointD a = g.NodePoint(double(p % n), double(p / n)), b = g.NodePoint(double(q % n), double(q / n));
+      const ShapePointD a = g.NodePoint(double(p % n), double(p / n)),
+                        b = g.NodePoint(double(q % n), double(q / n));
       const char mark = LabelNear({(a.x + b.x) * 0.5, (a.y + b.y) * 0.5});
       if (mark == 0) continue;  // a side: no flow
       diagonal += 1.0;
@@ -261,7 +303,8 @@ PolygonD ScaledAbout(const PolygonD& loop, ShapePointD centre, double scale) {
 
 }  // namespace
 
-bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options, std::vector<PolygonD>& loops) {
+bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options,
+                     std::vector<PolygonD>& loops) {
   const HarmonicGrid& g = field.grid;
   const std::size_t count = field.inside.size();
   if (count != std::size_t(g.n) * std::size_t(g.n) || field.outer.size() < 3) return false;
@@ -307,15 +350,17 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
     for (std::int32_t i = 0; i < g.n; ++i) {
       if (!field.inside[NodeOf(g, i, j)]) continue;
       for (std::int32_t b = std::max(0, j - 3); b <= std::min(g.n - 1, j + 3); ++b)
-        for (std::int32_t a = std::max(0, i - 3); a <= std::min(g.n - 1, i + 3); ++a) rim[NodeOf(g, a, b)] = 1;
+        for (std::int32_t a = std::max(0, i - 3); a <= std::min(g.n - 1, i + 3); ++a)
+          rim[NodeOf(g, a, b)] = 1;
     }
+  const NearBoundary near(field.outer, 3.0 * g.step);
   for (std::size_t p = 0; p < count; ++p) {
     const double d = g.phi.values[p];
     if (!field.inside[p]) {
-      if (!rim[p]) continue;
-      const ShapePointD q = g.NodePoint(double(p % g.n), double(p / g.n));
-      const double outside = DistanceToPolygon(field.outer, q);
-      if (outside < 3.0 * g.step) t.values[p] = -outside / family.last_depth;
+      std::size_t segment = 0;
+      double outside = 0.0;
+      if (rim[p] && near.Nearest(g.NodePoint(double(p % g.n), double(p / g.n)), segment, outside))
+        t.values[p] = -outside / family.last_depth;
       continue;
     }
     if (!family.Contains(u[p], d, 0.0)) {
@@ -339,7 +384,8 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
   std::size_t halfway = centre;
   double depth = 0.0;
   for (std::size_t p = 0; p < count; ++p)
-    if (field.inside[p] && std::fabs(u[p] - 0.5) < kHalfway && g.phi.values[p] > depth) depth = g.phi.values[p], halfway = p;
+    if (field.inside[p] && std::fabs(u[p] - 0.5) < kHalfway && g.phi.values[p] > depth)
+      depth = g.phi.values[p], halfway = p;
   const ShapePointD middle = g.NodePoint(double(halfway % g.n), double(halfway / g.n));
   std::vector<PolygonD> out(1);
   {
@@ -353,14 +399,16 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
     out[0] = StartLoopAt(outer0, edge, hit);
   }
   PolygonD previous = ResampleLoop(out[0], kLoopPoints);
-  const std::int32_t levels = std::max<std::int32_t>(2, options.loops > 0 ? options.loops : kDefaultStripLoops);
+  const std::int32_t levels =
+      std::max<std::int32_t>(2, options.loops > 0 ? options.loops : kDefaultStripLoops);
   const double whole = std::fabs(SignedArea(field.outer));
   bool copied = false;
   for (std::int32_t k = 0; k < levels && !copied; ++k) {
     const double level = family.t_first + (1.0 - family.t_first) * k / (levels - 1);
     PolygonD traced;
     if (!LevelLoop(t, g, level, kTraceTolerance, traced)) return false;
-    const PolygonD smooth = ResampleLoop(SmoothLoop(ResampleLoop(traced, kLoopPoints), options.smoothing), kLoopPoints);
+    const PolygonD smooth =
+        ResampleLoop(SmoothLoop(ResampleLoop(traced, kLoopPoints), options.smoothing), kLoopPoints);
     out.push_back(Aligned(previous, smooth));
     previous = out.back();
     // Once a loop is small and seen whole from its middle, scaled copies

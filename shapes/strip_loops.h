@@ -14,8 +14,8 @@
 namespace quorvel {
 
 struct StripLoopOptions {
-  std::int32_t loops = 0;     // offset loops before the scaled copies; 0: kDefaultStripLoops
-  double end_aspect = 2.0;    // length over width of the last offset loop
+  std::int32_t loops = 0;   // offset loops before the scaled copies; 0: kDefaultStripLoops
+  double end_aspect = 2.0;  // length over width of the last offset loop
   // Passes of SmoothLoop over 600 points per loop. Loops traced on the grid
   // wobble by a hundredth of a unit from cell to cell; near the ends the
   // assist polylines run almost along the loops, so the wobble alone would

@@ -115,7 +115,8 @@ TEST(BuildStripLoops, FirstLoopIsAnOffsetOfTheBoundary) {
 // A disk has no two ends to run the strip between.
 TEST(BuildStripLoops, ShapeWithoutTwoEndsIsRefused) {
   PolygonD disk;
-  for (int i = 0; i < 200; ++i) disk.push_back({120 * std::cos(2 * M_PI * i / 200), 120 * std::sin(2 * M_PI * i / 200)});
+  for (int i = 0; i < 200; ++i)
+    disk.push_back({120 * std::cos(2 * M_PI * i / 200), 120 * std::sin(2 * M_PI * i / 200)});
   DistanceField field;
   MeasureDistance(disk, 401, field);
   std::vector<PolygonD> loops;
