@@ -122,13 +122,6 @@ struct Edges {
   }
 };
 
-PolygonD ScaledAbout(const PolygonD& loop, ShapePointD centre, double scale) {
-  PolygonD copy;
-  copy.reserve(loop.size());
-  for (const ShapePointD& p : loop)
-    copy.push_back({centre.x + scale * (p.x - centre.x), centre.y + scale * (p.y - centre.y)});
-  return copy;
-}
 
 bool StartAbove(const PolygonD& loop, ShapePointD centre, PolygonD& started) {
   ShapePointD hit;
@@ -139,6 +132,21 @@ bool StartAbove(const PolygonD& loop, ShapePointD centre, PolygonD& started) {
 }
 
 }  // namespace
+
+bool AddScaledCopies(ShapePointD centre, double whole, std::vector<PolygonD>& loops) {
+  const PolygonD last = loops.back();
+  if (std::fabs(SignedArea(last)) > kCopyShare * whole) return false;
+  const PolygonD kernel = StarKernel(last, 0.0);
+  if (kernel.empty() || !PointInPolygon(kernel, centre)) return false;
+  for (const double scale : kInnerScales) loops.push_back(ScaledAbout(last, centre, scale));
+  return true;
+}
+
+bool AddInnermostCopy(ShapePointD centre, std::vector<PolygonD>& loops) {
+  if (!PointInPolygon(loops.back(), centre)) return false;
+  loops.push_back(ScaledAbout(loops.back(), centre, kInnermostScale));
+  return true;
+}
 
 void MeasureDistance(const PolygonD& outer, std::int32_t grid, DistanceField& field) {
   field.outer = outer;
@@ -209,21 +217,12 @@ bool BuildDistanceLoops(const DistanceField& distance, const DistanceLoopOptions
     out.push_back(ResampleLoop(SmoothLoop(ResampleLoop(started, kLoopPoints), kSmoothingPasses), kLoopPoints));
     // Near the top the level sets thin into lenses along the shape's
     // middle line; scaled copies of a loop seen whole from the centre close
-    // in instead, with no drift between their length fractions.
-    const PolygonD& last = out.back();
-    if (k < 2 || std::fabs(SignedArea(last)) > kCopyShare * whole) continue;
-    const PolygonD kernel = StarKernel(last, 0.0);
-    if (kernel.empty() || !PointInPolygon(kernel, middle)) continue;
-    const PolygonD base = last;
-    for (const double scale : kInnerScales) out.push_back(ScaledAbout(base, middle, scale));
-    copied = true;
+    // in instead.
+    if (k >= 2) copied = AddScaledCopies(middle, whole, out);
   }
-  if (!copied) {
-    // The deepest level loop still encloses about a percent of the shape,
-    // which no ray would reach: a small copy of it closes in further.
-    if (!PointInPolygon(out.back(), middle)) return false;
-    out.push_back(ScaledAbout(out.back(), middle, kInnermostScale));
-  }
+  // The deepest level loop still encloses about a percent of the shape,
+  // which no ray would reach: a small copy of it closes in further.
+  if (!copied && !AddInnermostCopy(middle, out)) return false;
   loops = std::move(out);
   return true;
 }

@@ -41,6 +41,13 @@ inline constexpr std::int32_t kDefaultDistanceLoops = 40;
 PolygonD ResampleLoop(const PolygonD& loop, std::int32_t count);
 // passes of (1, 2, 1) / 4 along the closed loop.
 PolygonD SmoothLoop(PolygonD loop, int passes);
+// The last loops, once the last of loops is small (at most a share of
+// whole, the shape's area) and seen whole from centre: copies of it scaled
+// about centre close in with no drift between their length fractions.
+// False, adding nothing, otherwise.
+bool AddScaledCopies(ShapePointD centre, double whole, std::vector<PolygonD>& loops);
+// One small copy of the last loop about centre, a point inside it.
+bool AddInnermostCopy(ShapePointD centre, std::vector<PolygonD>& loops);
 // Distance along the inside of the shape (grid nodes marked in inside, 8
 // neighbours) from node from; HUGE_VAL where it cannot be reached.
 std::vector<double> DistanceAlong(const HarmonicGrid& grid, const std::vector<char>& inside, std::size_t from);

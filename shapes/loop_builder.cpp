@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "shapes/distance_loops.h"
 #include "shapes/harmonic_loops.h"
@@ -152,19 +153,31 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
     std::reverse(poly->begin(), poly->end());
   }
 
-  LoopBuildResult attempt;
+  // Encodes the loops of one try; true, with result holding them, when they
+  // are usable, else result tells how the try failed.
+  auto Taken = [&result](LoopMethod method, bool built, const std::vector<PolygonD>& loops) {
+    LoopBuildResult attempt;
+    attempt.method = method;
+    if (built && Encode(loops, attempt) && attempt.check.Usable()) {
+      result = std::move(attempt);
+      return true;
+    }
+    result.method = attempt.method;
+    result.check = attempt.check;
+    return false;
+  };
+  // At most options.variants tries of each method.
+  auto Limited = [&options](std::size_t count) {
+    return options.variants > 0 ? std::min(count, std::size_t(options.variants)) : count;
+  };
+
   ShapePointD centre;
   const bool ring = !traced.hole.empty();
   const bool any = options.method == LoopMethod::kAuto;
   if (!ring && (any || options.method == LoopMethod::kScaled) && StarCentre(traced.outer, centre)) {
     const std::int32_t count = options.loops > 0 ? std::max(2, options.loops) : kDefaultScaledLoops;
-    attempt.method = LoopMethod::kScaled;
-    if (Encode(ScaledLoops(traced.outer, centre, count), attempt) && attempt.check.Usable()) {
-      result = std::move(attempt);
+    if (Taken(LoopMethod::kScaled, true, ScaledLoops(traced.outer, centre, count)))
       return ShapeBuildProblem::kNone;
-    }
-    result.method = attempt.method;
-    result.check = attempt.check;
   }
   if (options.method == LoopMethod::kScaled && !ring) return ShapeBuildProblem::kNoLoops;
 
@@ -175,20 +188,12 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
     harmonic.spacing = std::max(0.5, options.spacing);
     harmonic.loops = options.loops;
     // A small core first; then cores that reach along the shape's arms.
-    std::int32_t tried = 0;
-    for (double share : {0.0, 0.6, 0.4}) {
-      if (options.variants > 0 && tried++ == options.variants) break;
-      harmonic.core_share = share;
+    const double shares[] = {0.0, 0.6, 0.4};
+    for (std::size_t k = 0; k < Limited(std::size(shares)); ++k) {
+      harmonic.core_share = shares[k];
       std::vector<PolygonD> loops;
-      attempt.method = LoopMethod::kHarmonic;
-      attempt.check = LoopCheckReport{};
-      if (BuildHarmonicLoops(traced.outer, traced.hole, harmonic, loops) && Encode(loops, attempt) &&
-          attempt.check.Usable()) {
-        result = std::move(attempt);
+      if (Taken(LoopMethod::kHarmonic, BuildHarmonicLoops(traced.outer, traced.hole, harmonic, loops), loops))
         return ShapeBuildProblem::kNone;
-      }
-      result.method = attempt.method;
-      result.check = attempt.check;
     }
   }
   if (ring || !(any || options.method == LoopMethod::kDistance || options.method == LoopMethod::kStrip))
@@ -206,18 +211,10 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
       for (const bool central : {false, true})
         for (const double taper : {0.5, 0.3})
           tries.push_back({options.loops > 7 ? options.loops - 6 : levels, central, taper});
-    if (options.variants > 0 && tries.size() > std::size_t(options.variants))
-      tries.resize(std::size_t(options.variants));
-    for (const DistanceLoopOptions& distance : tries) {
+    for (std::size_t k = 0; k < Limited(tries.size()); ++k) {
       std::vector<PolygonD> loops;
-      attempt.method = LoopMethod::kDistance;
-      attempt.check = LoopCheckReport{};
-      if (BuildDistanceLoops(field, distance, loops) && Encode(loops, attempt) && attempt.check.Usable()) {
-        result = std::move(attempt);
+      if (Taken(LoopMethod::kDistance, BuildDistanceLoops(field, tries[k], loops), loops))
         return ShapeBuildProblem::kNone;
-      }
-      result.method = attempt.method;
-      result.check = attempt.check;
     }
   }
   if (!(any || options.method == LoopMethod::kStrip)) return ShapeBuildProblem::kNoLoops;
@@ -226,28 +223,13 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   // little with every loop. Which proportions of the last loop and how much
   // smoothing keep every assist polyline apart depends on the shape; more
   // loops suit straighter, longer strips.
-  struct StripTry {
-    std::int32_t levels;
-    double end_aspect;
-    int smoothing;
-  };
-  static constexpr StripTry kStripTries[] = {{40, 2.0, 20}, {40, 1.5, 20}, {40, 3.0, 40}, {60, 2.0, 20}};
-  std::int32_t tried = 0;
-  for (const StripTry& strip_try : kStripTries) {
-    if (options.variants > 0 && tried++ == options.variants) break;
-    StripLoopOptions strip;
-    strip.loops = options.loops > 7 ? options.loops - 6 : strip_try.levels;
-    strip.end_aspect = strip_try.end_aspect;
-    strip.smoothing = strip_try.smoothing;
+  const StripLoopOptions strip_tries[] = {{40, 2.0, 20}, {40, 1.5, 20}, {40, 3.0, 40}, {60, 2.0, 20}};
+  for (std::size_t k = 0; k < Limited(std::size(strip_tries)); ++k) {
+    StripLoopOptions strip = strip_tries[k];
+    if (options.loops > 7) strip.loops = options.loops - 6;
     std::vector<PolygonD> loops;
-    attempt.method = LoopMethod::kStrip;
-    attempt.check = LoopCheckReport{};
-    if (BuildStripLoops(field, strip, loops) && Encode(loops, attempt) && attempt.check.Usable()) {
-      result = std::move(attempt);
+    if (Taken(LoopMethod::kStrip, BuildStripLoops(field, strip, loops), loops))
       return ShapeBuildProblem::kNone;
-    }
-    result.method = attempt.method;
-    result.check = attempt.check;
   }
   return ShapeBuildProblem::kNoLoops;
 }

@@ -208,6 +208,14 @@ bool RayHit(const PolygonD& poly, ShapePointD origin, ShapePointD dir, ShapePoin
   return best < std::numeric_limits<double>::infinity();
 }
 
+PolygonD ScaledAbout(const PolygonD& poly, ShapePointD centre, double scale) {
+  PolygonD copy;
+  copy.reserve(poly.size());
+  for (const ShapePointD& p : poly)
+    copy.push_back({centre.x + scale * (p.x - centre.x), centre.y + scale * (p.y - centre.y)});
+  return copy;
+}
+
 bool PolygonsMeet(const PolygonD& a, const PolygonD& b) {
   // Sort and sweep: edges ordered by their left end, each compared only with
   // the other polygon's edges whose boxes overlap it (edges that meet do).

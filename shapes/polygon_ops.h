@@ -47,6 +47,9 @@ PolygonD StarKernel(const PolygonD& poly, double margin);
 bool RayHit(const PolygonD& poly, ShapePointD origin, ShapePointD dir, ShapePointD& hit,
             std::size_t& edge);
 
+// poly scaled by scale about centre.
+PolygonD ScaledAbout(const PolygonD& poly, ShapePointD centre, double scale);
+
 // Whether two closed polygons cross or touch (edges meet).
 bool PolygonsMeet(const PolygonD& a, const PolygonD& b);
 

@@ -18,9 +18,6 @@ constexpr double kFirstGap = 2.0;    // grid steps between the boundary and the 
 constexpr std::int32_t kLoopPoints = 600;
 constexpr int kBoundarySmoothing = 2;     // passes over kDenseEdge spacing
 constexpr double kTraceTolerance = 0.01;  // frame units
-constexpr double kCopyShare = 0.15;       // see BuildDistanceLoops
-constexpr double kInnerScales[] = {0.7, 0.45, 0.25, 0.1, 0.04};
-constexpr double kInnermostScale = 0.3;
 constexpr int kBisections = 32;
 constexpr double kHalfway = 0.01;  // of u, nodes taken for the strip's middle
 
@@ -293,13 +290,6 @@ PolygonD Aligned(const PolygonD& previous, const PolygonD& loop) {
   return out;
 }
 
-PolygonD ScaledAbout(const PolygonD& loop, ShapePointD centre, double scale) {
-  PolygonD copy;
-  copy.reserve(loop.size());
-  for (const ShapePointD& p : loop)
-    copy.push_back({centre.x + scale * (p.x - centre.x), centre.y + scale * (p.y - centre.y)});
-  return copy;
-}
 
 }  // namespace
 
@@ -412,20 +402,10 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
     out.push_back(Aligned(previous, smooth));
     previous = out.back();
     // Once a loop is small and seen whole from its middle, scaled copies
-    // close in with no drift between their length fractions.
-    if (std::fabs(SignedArea(out.back())) > kCopyShare * whole) continue;
-    const ShapePointD c = AreaCentroid(out.back());
-    const PolygonD kernel = StarKernel(out.back(), 0.0);
-    if (kernel.empty() || !PointInPolygon(kernel, c)) continue;
-    const PolygonD base = out.back();
-    for (const double scale : kInnerScales) out.push_back(ScaledAbout(base, c, scale));
-    copied = true;
+    // close in.
+    copied = AddScaledCopies(AreaCentroid(out.back()), whole, out);
   }
-  if (!copied) {
-    const ShapePointD c = AreaCentroid(out.back());
-    if (!PointInPolygon(out.back(), c)) return false;
-    out.push_back(ScaledAbout(out.back(), c, kInnermostScale));
-  }
+  if (!copied && !AddInnermostCopy(AreaCentroid(out.back()), out)) return false;
   loops = std::move(out);
   return true;
 }

@@ -7,41 +7,13 @@
 #include <cmath>
 
 #include "shapes/loop_checks.h"
+#include "tests/shapes/shape_test_support.h"
 
 namespace quorvel {
 namespace {
 
-// The disk of radius big about the origin less the disk of radius small
-// about (offset, 0), centred in the frame, positively oriented.
-PolygonD Crescent(double big, double small, double offset) {
-  const double xi = (big * big - small * small + offset * offset) / (2 * offset);
-  const double yi = std::sqrt(big * big - xi * xi);
-  const double outer_from = std::atan2(yi, xi), inner_from = std::atan2(yi, xi - offset);
-  PolygonD poly;
-  const int n = 200;
-  for (int i = 0; i <= n; ++i) {
-    const double a = outer_from + (2 * M_PI - 2 * outer_from) * i / n;
-    poly.push_back({big * std::cos(a), big * std::sin(a)});
-  }
-  for (int i = n - 1; i > 0; --i) {
-    const double a = inner_from + (2 * M_PI - 2 * inner_from) * i / n;
-    poly.push_back({offset + small * std::cos(a), small * std::sin(a)});
-  }
-  double x0 = 1e9, x1 = -1e9;
-  for (const ShapePointD& p : poly) x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
-  for (ShapePointD& p : poly) p.x -= (x0 + x1) / 2;
-  if (SignedArea(poly) < 0) std::reverse(poly.begin(), poly.end());
-  return poly;
-}
-
-std::vector<std::vector<TPointF>> AsFloat(const std::vector<PolygonD>& loops) {
-  std::vector<std::vector<TPointF>> out;
-  for (const PolygonD& loop : loops) {
-    out.emplace_back();
-    for (const ShapePointD& p : loop) out.back().push_back({float(p.x), float(p.y)});
-  }
-  return out;
-}
+using testing::AsFloat;
+using testing::Crescent;
 
 TEST(BuildDistanceLoops, CrescentsThinAndFatGetUsableLoopsClosingOnASmallInnermostLoop) {
   for (const auto& [big, small, offset] : {std::tuple{140.0, 110.0, 70.0}, {130.0, 100.0, 65.0},

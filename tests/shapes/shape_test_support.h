@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "shapes/polygon_ops.h"
 #include "shapes/shape_writer.h"
+#include "warp/geometry.h"
 
 namespace quorvel::testing {
 
@@ -41,5 +43,16 @@ void AppendBlock(std::vector<std::uint8_t>& plain, std::int32_t m, float start_x
 
 // A well-formed file with one square loop of side 20 around the origin.
 void WriteSquareShape(const std::filesystem::path& path);
+
+// The disk of radius big about the origin less the disk of radius small
+// about (offset, 0), centred in the frame, positively oriented.
+PolygonD Crescent(double big, double small, double offset);
+
+// A ring of radii big and small about the origin, cut open by an angle of
+// 2 * gap around the positive x axis (square ends), positively oriented.
+PolygonD LetterC(double big, double small, double gap);
+
+// Loops as the shape file holds them: float points.
+std::vector<std::vector<TPointF>> AsFloat(const std::vector<PolygonD>& loops);
 
 }  // namespace quorvel::testing

@@ -8,54 +8,14 @@
 #include <cmath>
 
 #include "shapes/loop_checks.h"
+#include "tests/shapes/shape_test_support.h"
 
 namespace quorvel {
 namespace {
 
-// A ring of radii big and small about the origin, cut open by an angle of
-// 2 * gap around the positive x axis (square ends), positively oriented.
-PolygonD LetterC(double big, double small, double gap) {
-  PolygonD poly;
-  const int n = 300;
-  for (int i = 0; i <= n; ++i) {
-    const double a = gap + (2 * M_PI - 2 * gap) * i / n;
-    poly.push_back({big * std::cos(a), big * std::sin(a)});
-  }
-  for (int i = n; i >= 0; --i) {
-    const double a = gap + (2 * M_PI - 2 * gap) * i / n;
-    poly.push_back({small * std::cos(a), small * std::sin(a)});
-  }
-  if (SignedArea(poly) < 0) std::reverse(poly.begin(), poly.end());
-  return poly;
-}
-
-// The disk of radius big less the disk of radius small about (offset, 0).
-PolygonD Crescent(double big, double small, double offset) {
-  const double xi = (big * big - small * small + offset * offset) / (2 * offset);
-  const double yi = std::sqrt(big * big - xi * xi);
-  const double outer_from = std::atan2(yi, xi), inner_from = std::atan2(yi, xi - offset);
-  PolygonD poly;
-  const int n = 200;
-  for (int i = 0; i <= n; ++i) {
-    const double a = outer_from + (2 * M_PI - 2 * outer_from) * i / n;
-    poly.push_back({big * std::cos(a), big * std::sin(a)});
-  }
-  for (int i = n - 1; i > 0; --i) {
-    const double a = inner_from + (2 * M_PI - 2 * inner_from) * i / n;
-    poly.push_back({offset + small * std::cos(a), small * std::sin(a)});
-  }
-  if (SignedArea(poly) < 0) std::reverse(poly.begin(), poly.end());
-  return poly;
-}
-
-std::vector<std::vector<TPointF>> AsFloat(const std::vector<PolygonD>& loops) {
-  std::vector<std::vector<TPointF>> out;
-  for (const PolygonD& loop : loops) {
-    out.emplace_back();
-    for (const ShapePointD& p : loop) out.back().push_back({float(p.x), float(p.y)});
-  }
-  return out;
-}
+using testing::AsFloat;
+using testing::Crescent;
+using testing::LetterC;
 
 TEST(BuildStripLoops, LettersCAndACrescentCloseOnTheMiddleOfTheStrip) {
   struct Case {
