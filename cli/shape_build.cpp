@@ -17,7 +17,7 @@ const char* const kBuildUsage =
     "                         distance to the boundary (long curved outlines), or offsets cut\n"
     "                         short at both ends of a bent strip (a letter C); auto tries\n"
     "                         them in turn\n"
-    "      --loops N          number of loops (default: 8 scaled, 42 distance, up to 46 strip,\n"
+    "      --loops N          number of loops (default: 8 scaled, 42 distance, up to 86 strip,\n"
     "                         harmonic as --spacing asks)\n"
     "      --spacing D        widest gap between harmonic loops, frame units (default 3)\n"
     "      --grid N           harmonic grid nodes per side (default 401)\n"

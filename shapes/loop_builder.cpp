@@ -220,10 +220,10 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   if (!(any || options.method == LoopMethod::kStrip)) return ShapeBuildProblem::kNoLoops;
 
   // Strips with two ends (a letter C): the ends retreat along the strip a
-  // little with every loop. Which proportions of the last loop and how much
-  // smoothing keep every assist polyline apart depends on the shape; more
-  // loops suit straighter, longer strips.
-  const StripLoopOptions strip_tries[] = {{40, 2.0, 20}, {40, 1.5, 20}, {40, 3.0, 40}, {60, 2.0, 20}};
+  // little with every loop. Which proportions of the last loop keep every
+  // assist polyline apart depends on the shape; more loops suit straighter,
+  // longer strips.
+  const StripLoopOptions strip_tries[] = {{40, 2.0}, {40, 1.5}, {40, 3.0}, {60, 2.0}, {60, 3.0}, {80, 2.0}};
   for (std::size_t k = 0; k < Limited(std::size(strip_tries)); ++k) {
     StripLoopOptions strip = strip_tries[k];
     if (options.loops > 7) strip.loops = options.loops - 6;

@@ -23,7 +23,9 @@ enum class LoopMethod {
 
 struct LoopBuildOptions {
   LoopMethod method = LoopMethod::kAuto;
-  std::int32_t loops = 0;      // 0: 8 scaled loops, 42 distance ones, up to 46 strip ones, or as many harmonic ones as the spacing asks
+  // 0: 8 scaled loops, 42 distance ones, up to 86 strip ones, or as many
+  // harmonic ones as the spacing asks
+  std::int32_t loops = 0;
   double margin = 12.0;        // design units left free on the fitted side
   std::int32_t grid = 401;     // harmonic grid nodes per side
   double spacing = 3.0;        // widest gap between harmonic loops, frame units

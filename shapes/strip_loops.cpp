@@ -19,6 +19,10 @@ constexpr std::int32_t kLoopPoints = 600;
 constexpr int kBoundarySmoothing = 2;     // passes over kDenseEdge spacing
 constexpr double kTraceTolerance = 0.01;  // frame units
 constexpr int kBisections = 32;
+// Passes of neighbour averaging over t: t turns sharply where the loops'
+// ends meet their sides and along the distance's ridge, and loops traced
+// through such turns bend from cell to cell.
+constexpr int kFieldSmoothing = 10;
 constexpr double kHalfway = 0.01;  // of u, nodes taken for the strip's middle
 
 PolygonD Densified(const PolygonD& poly) {
@@ -271,6 +275,24 @@ struct Family {
   }
 };
 
+// Each pass moves every inside node of values half way to the mean of its
+// inside neighbours; nodes outside keep their values.
+void SmoothInside(const DistanceField& field, int passes, SampledField& values) {
+  const std::size_t n = std::size_t(field.grid.n);
+  std::vector<double> next = values.values;
+  for (int pass = 0; pass < passes; ++pass) {
+    for (std::size_t p = 0; p < next.size(); ++p) {
+      if (!field.inside[p]) continue;
+      double sum = 0.0;
+      int count = 0;
+      for (const std::size_t q : {p - 1, p + 1, p - n, p + n})
+        if (field.inside[q]) sum += values.values[q], ++count;
+      if (count > 0) next[p] = 0.5 * values.values[p] + 0.5 * sum / count;
+    }
+    values.values.swap(next);
+  }
+}
+
 // Starts loop at the point that keeps it closest to previous point by point
 // (both resampled to the same count): the least slant between them.
 PolygonD Aligned(const PolygonD& previous, const PolygonD& loop) {
@@ -368,6 +390,8 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
     }
     t.values[p] = (lo + hi) * 0.5;
   }
+
+  SmoothInside(field, kFieldSmoothing, t);
 
   // The boundary starts straight above the middle of the strip, where the
   // loops close in: the picture's bottom edge lands below its centre.

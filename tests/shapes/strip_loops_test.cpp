@@ -23,7 +23,8 @@ TEST(BuildStripLoops, LettersCAndACrescentCloseOnTheMiddleOfTheStrip) {
     PolygonD outer;
     double middle_radius;  // of the strip's middle line about the origin
   };
-  const Case cases[] = {{"thick C", LetterC(140, 95, 0.5), 117.5},
+  const Case cases[] = {{"thin C", LetterC(140, 110, 0.5), 125.0},
+                        {"thick C", LetterC(140, 95, 0.5), 117.5},
                         {"fat C", LetterC(140, 70, 0.6), 105.0},
                         {"crescent", Crescent(140, 110, 70), 0.0}};
   for (const Case& c : cases) {
