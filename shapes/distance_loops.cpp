@@ -122,7 +122,6 @@ struct Edges {
   }
 };
 
-
 bool StartAbove(const PolygonD& loop, ShapePointD centre, PolygonD& started) {
   ShapePointD hit;
   std::size_t edge = 0;
@@ -214,7 +213,8 @@ bool BuildDistanceLoops(const DistanceField& distance, const DistanceLoopOptions
     // A few smoothing passes: the corners the distance field has where a loop
     // crosses the shape's middle line would otherwise turn neighbouring
     // assist polylines across each other.
-    out.push_back(ResampleLoop(SmoothLoop(ResampleLoop(started, kLoopPoints), kSmoothingPasses), kLoopPoints));
+    out.push_back(
+        ResampleLoop(SmoothLoop(ResampleLoop(started, kLoopPoints), kSmoothingPasses), kLoopPoints));
     // Near the top the level sets thin into lenses along the shape's
     // middle line; scaled copies of a loop seen whole from the centre close
     // in instead.
