@@ -14,7 +14,7 @@
 #include "cli/shape_dump.h"
 #include "cli/shape_pack.h"
 #include "shapes/shape_reader.h"
-#include "shapes/shape_writer.h"
+#include "shapebuild/shape_writer.h"
 
 namespace quorvel {
 namespace {
@@ -34,7 +34,7 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 success, 1 usage, 3 shape unusable, 4 output not written.\n";
 
-void PrintUsage(FILE* to) { std::fprintf(to, kUsage, kBuildUsage, kSheetUsage); }
+void PrintUsage(FILE* to) { std::fprintf(to, kUsage, BuildUsage().c_str(), kSheetUsage); }
 
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "quorvel-shape: %s\n", message.c_str());

@@ -5,30 +5,33 @@
 
 #include "cli/exit_status.h"
 #include "cli/svg_mask.h"
-#include "shapes/loop_builder.h"
-#include "shapes/shape_writer.h"
+#include "shapebuild/loop_builder.h"
+#include "shapebuild/loop_methods.h"
+#include "shapebuild/shape_writer.h"
 
 namespace quorvel {
 
-const char* const kBuildUsage =
-    "  quorvel-shape build SOURCE.svg -o FILE.qshp [options]\n"
-    "      --method auto|scaled|harmonic|distance|strip  loops scaled about a centre\n"
-    "                         (star-shaped outlines), harmonic level sets, level sets of the\n"
-    "                         distance to the boundary (long curved outlines), or offsets cut\n"
-    "                         short at both ends of a bent strip (a letter C); auto tries\n"
-    "                         them in turn\n"
-    "      --loops N          number of loops (default: 8 scaled, 42 distance, up to 86 strip,\n"
-    "                         harmonic as --spacing asks)\n"
-    "      --spacing D        widest gap between harmonic loops, frame units (default 3)\n"
-    "      --grid N           harmonic grid nodes per side (default 401)\n"
-    "      --margin D         free design units on the longer side (default 12)\n"
-    "      --resolution PX    mask side the drawing is rendered at (default 1600)\n"
-    "      -v                 say which method was used and how the loops checked out\n";
+std::string BuildUsage() {
+  std::string usage = "  quorvel-shape build SOURCE.svg -o FILE.qshp [options]\n"
+                      "      --method " + LoopMethodChoices() + "\n"
+                      "                         how the loops are made; auto tries in turn:\n";
+  for (const LoopMethodEntry& e : LoopMethodTable())
+    usage += std::string("                           ") + e.name + ": " + e.help + "\n";
+  usage +=
+      "      --loops N          number of loops (default: 8 scaled, 42 distance, up to 86 strip,\n"
+      "                         harmonic as --spacing asks)\n"
+      "      --spacing D        widest gap between harmonic loops, frame units (default 3)\n"
+      "      --grid N           harmonic grid nodes per side (default 401)\n"
+      "      --margin D         free design units on the longer side (default 12)\n"
+      "      --resolution PX    mask side the drawing is rendered at (default 1600)\n"
+      "      -v                 say which method was used and how the loops checked out\n";
+  return usage;
+}
 
 namespace {
 
 int BuildUsageError(const std::string& message) {
-  std::fprintf(stderr, "quorvel-shape build: %s\nUsage:\n%s", message.c_str(), kBuildUsage);
+  std::fprintf(stderr, "quorvel-shape build: %s\nUsage:\n%s", message.c_str(), BuildUsage().c_str());
   return kExitUsage;
 }
 
@@ -56,7 +59,7 @@ int RunShapeBuild(const std::vector<std::string>& args) {
       output = args[++i];
     } else if (a == "--method") {
       if (!has_value || !ParseLoopMethod(args[++i], options.method))
-        return BuildUsageError("--method is auto, scaled, harmonic, distance or strip");
+        return BuildUsageError("--method is " + LoopMethodChoices());
     } else if (a == "--loops") {
       if (!has_value || !ParseNumber(args[++i], 2, 200, v)) return BuildUsageError("--loops takes 2 to 200");
       options.loops = static_cast<std::int32_t>(v);

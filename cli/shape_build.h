@@ -6,7 +6,7 @@
 
 namespace quorvel {
 
-extern const char* const kBuildUsage;
+std::string BuildUsage();
 
 // args: everything after "build". Returns the exit status.
 int RunShapeBuild(const std::vector<std::string>& args);

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "shapes/loop_encoder.h"
+#include "shapebuild/loop_encoder.h"
 
 namespace quorvel {
 namespace {

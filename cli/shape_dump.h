@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "shapes/shape_decoder.h"
-#include "shapes/shape_writer.h"
+#include "shapebuild/shape_writer.h"
 
 namespace quorvel {
 

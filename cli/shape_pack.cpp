@@ -1,6 +1,6 @@
 #include "cli/shape_pack.h"
 
-#include "shapes/loop_encoder.h"
+#include "shapebuild/loop_encoder.h"
 
 namespace quorvel {
 

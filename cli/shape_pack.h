@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/shape_dump.h"
-#include "shapes/shape_writer.h"
+#include "shapebuild/shape_writer.h"
 
 namespace quorvel {
 

@@ -16,7 +16,15 @@ namespace {
 constexpr std::int32_t kProbeSide = 512;
 constexpr std::int32_t kPadding = 4;
 
-void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+// Qt's SVG reader keeps going where a path's data stops making sense (or
+// runs past its point limit) and only says so here; a drawing it cut short
+// would build the wrong shape.
+bool g_path_cut_short = false;
+
+void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString& message) {
+  if (message.contains(QLatin1String("path truncated")) || message.contains(QLatin1String("Invalid path data")))
+    g_path_cut_short = true;
+}
 
 QImage Render(QSvgRenderer& renderer, const QRectF& view, QSize size, const QRectF& target) {
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -64,7 +72,12 @@ bool RenderSvgMask(const std::string& path, std::int32_t side, TCoverageMask& ma
     error = "cannot be read";
     return false;
   }
+  g_path_cut_short = false;
   QSvgRenderer renderer(QString::fromStdString(path));
+  if (g_path_cut_short) {
+    error = "cannot be read whole: the SVG reader cut a path short (too many points, or broken path data)";
+    return false;
+  }
   if (!renderer.isValid()) {
     error = "is not a readable SVG drawing";
     return false;

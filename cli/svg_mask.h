@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shapes/shape_region.h"
+#include "shapebuild/shape_region.h"
 
 namespace quorvel {
 

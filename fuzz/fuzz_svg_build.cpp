@@ -9,8 +9,8 @@
 
 #include "cli/svg_mask.h"
 #include "fuzz/fuzz_support.h"
-#include "shapes/loop_builder.h"
-#include "shapes/shape_writer.h"
+#include "shapebuild/loop_builder.h"
+#include "shapebuild/shape_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quorvel;

@@ -10,8 +10,8 @@
 
 #include "imagefiles/saver.h"
 #include "raster/image_pair.h"
-#include "shapes/loop_encoder.h"
-#include "shapes/shape_writer.h"
+#include "shapebuild/loop_encoder.h"
+#include "shapebuild/shape_writer.h"
 
 namespace {
 

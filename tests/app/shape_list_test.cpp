@@ -11,7 +11,7 @@
 
 #include "app/control_tags.h"
 #include "shapes/shape_library.h"
-#include "shapes/shape_writer.h"
+#include "shapebuild/shape_writer.h"
 #include "window_test_support.h"
 
 namespace quorvel::testing {

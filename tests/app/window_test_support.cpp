@@ -10,8 +10,8 @@
 
 #include "app/control_tags.h"
 #include "imagefiles/saver.h"
-#include "shapes/loop_encoder.h"
-#include "shapes/shape_writer.h"
+#include "shapebuild/loop_encoder.h"
+#include "shapebuild/shape_writer.h"
 
 namespace quorvel::testing {
 

@@ -12,10 +12,10 @@
 #include "cli/warp_run.h"
 #include "imagefiles/loader.h"
 #include "imagefiles/saver.h"
-#include "shapes/loop_encoder.h"
+#include "shapebuild/loop_encoder.h"
 #include "shapes/shape_reader.h"
-#include "shapes/shape_writer.h"
-#include "tests/shapes/shape_test_support.h"
+#include "shapebuild/shape_writer.h"
+#include "tests/support/shape_test_support.h"
 #include "warp/job.h"
 
 namespace quorvel {

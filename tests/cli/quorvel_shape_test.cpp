@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "shapes/shape_writer.h"
-#include "tests/shapes/shape_test_support.h"
+#include "shapebuild/shape_writer.h"
+#include "tests/support/shape_test_support.h"
 
 namespace quorvel {
 namespace {

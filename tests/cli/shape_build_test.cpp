@@ -3,13 +3,14 @@
 
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "cli/shape_dump.h"
-#include "shapes/loop_encoder.h"
+#include "shapebuild/loop_encoder.h"
 #include "shapes/shape_reader.h"
-#include "tests/shapes/shape_test_support.h"
+#include "tests/support/shape_test_support.h"
 
 namespace quorvel {
 namespace {
@@ -77,7 +78,14 @@ TEST(ShapeBuild, RefusalsWriteNoFile) {
   WriteText(dir / "two.svg",
             "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'>"
             "<circle cx='2' cy='5' r='2'/><circle cx='8' cy='5' r='2'/></svg>");
-  for (const char* name : {"empty.svg", "garbage.svg", "two.svg", "absent.svg"}) {
+  // More points than the SVG reader keeps: it would read a sliver of the path.
+  std::string rosette = "<svg xmlns='http://www.w3.org/2000/svg' viewBox='-1 -1 2 2'><path d='M1 0";
+  for (int i = 1; i < 40000; ++i) {
+    const double t = i * 6.283185307179586 / 40000, r = 0.7 + 0.3 * std::cos(12 * t);
+    rosette += " L" + std::to_string(r * std::cos(t)) + " " + std::to_string(r * std::sin(t));
+  }
+  WriteText(dir / "rosette.svg", rosette + "Z'/></svg>");
+  for (const char* name : {"empty.svg", "garbage.svg", "two.svg", "absent.svg", "rosette.svg"}) {
     EXPECT_EQ(RunShapeTool("build " + Q(dir / name) + " -o " + Q(out)), 3) << name;
     EXPECT_FALSE(std::filesystem::exists(out)) << name;
   }

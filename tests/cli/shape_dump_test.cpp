@@ -7,9 +7,9 @@
 #include <random>
 
 #include "cli/shape_pack.h"
-#include "shapes/loop_encoder.h"
+#include "shapebuild/loop_encoder.h"
 #include "shapes/shape_file_layout.h"
-#include "shapes/shape_writer.h"
+#include "shapebuild/shape_writer.h"
 
 namespace quorvel {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "shapes/loop_checks.h"
+#include "shapebuild/loop_checks.h"
 #include "shapes/shape_reader.h"
 #include "warp/job.h"
 

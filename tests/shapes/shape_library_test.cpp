@@ -7,7 +7,7 @@
 #include "raster/message_sink.h"
 #include "shapes/folder_catalog.h"
 #include "shapes/platform.h"
-#include "tests/shapes/shape_test_support.h"
+#include "tests/support/shape_test_support.h"
 
 namespace quorvel {
 namespace {

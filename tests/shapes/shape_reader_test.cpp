@@ -6,8 +6,8 @@
 
 #include "shapes/shape_file_layout.h"
 #include "shapes/shape_key.h"
-#include "shapes/shape_writer.h"
-#include "tests/shapes/shape_test_support.h"
+#include "shapebuild/shape_writer.h"
+#include "tests/support/shape_test_support.h"
 
 namespace quorvel {
 namespace {
@@ -257,8 +257,12 @@ TEST(WriteShapeFile, RoundTripsThroughTheReader) {
   contents.blocks.push_back(ShapeFileBlock{});
   contents.blocks.push_back(ShapeFileBlock{3.0f, 4.0f, {{7, 8}}});
   TempFolder dir;
+  // A link planted where a fixed temporary name would be is never written through.
+  WriteBytes(dir / "victim", {1, 2, 3});
+  std::filesystem::create_symlink(dir / "victim", dir / "w.qshp.partial");
   ASSERT_TRUE(WriteShapeFile(dir / "w.qshp", contents));
-  EXPECT_FALSE(std::filesystem::exists(dir / "w.qshp.partial"));
+  EXPECT_EQ(testing::ReadBytes(dir / "victim"), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 
   DecodedShapeFile file;
   ASSERT_EQ(ReadShapeFile(dir / "w.qshp", file), ShapeFileProblem::kNone);

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "shapes/harmonic.h"
-#include "shapes/polygon_ops.h"
+#include "shapebuild/harmonic.h"
+#include "shapebuild/polygon_ops.h"
 
 namespace quorvel {
 

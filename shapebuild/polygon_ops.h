@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "shapes/shape_writer.h"
+#include "shapebuild/shape_writer.h"
 
 namespace quorvel {
 

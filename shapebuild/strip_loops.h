@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shapes/distance_loops.h"
+#include "shapebuild/distance_loops.h"
 
 namespace quorvel {
 

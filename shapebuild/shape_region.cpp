@@ -1,4 +1,4 @@
-#include "shapes/shape_region.h"
+#include "shapebuild/shape_region.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tests/shapes/shape_test_support.h"
+#include "tests/support/shape_test_support.h"
 
 #include <algorithm>
 #include <cmath>

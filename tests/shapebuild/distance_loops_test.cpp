@@ -1,13 +1,13 @@
 // Loops from distance level sets: thin crescents, and where they give up.
-#include "shapes/distance_loops.h"
+#include "shapebuild/distance_loops.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "shapes/loop_checks.h"
-#include "tests/shapes/shape_test_support.h"
+#include "shapebuild/loop_checks.h"
+#include "tests/support/shape_test_support.h"
 
 namespace quorvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "shapes/strip_loops.h"
+#include "shapebuild/strip_loops.h"
 
 #include <Eigen/Sparse>
 #include <algorithm>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "shapes/harmonic.h"
+#include "shapebuild/harmonic.h"
 
 namespace quorvel {
 namespace {

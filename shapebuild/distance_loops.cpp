@@ -1,12 +1,12 @@
-#include "shapes/distance_loops.h"
+#include "shapebuild/distance_loops.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <queue>
 
-#include "shapes/harmonic.h"
-#include "shapes/iso_contours.h"
+#include "shapebuild/harmonic.h"
+#include "shapebuild/iso_contours.h"
 
 namespace quorvel {
 namespace {

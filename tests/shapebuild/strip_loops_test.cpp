@@ -1,14 +1,14 @@
 // Loops for bent strips with two ends: letters C of several weights, a
 // crescent, and a shape with no ends.
-#include "shapes/strip_loops.h"
+#include "shapebuild/strip_loops.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "shapes/loop_checks.h"
-#include "tests/shapes/shape_test_support.h"
+#include "shapebuild/loop_checks.h"
+#include "tests/support/shape_test_support.h"
 
 namespace quorvel {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "shapes/iso_contours.h"
-#include "shapes/polygon_ops.h"
+#include "shapebuild/iso_contours.h"
+#include "shapebuild/polygon_ops.h"
 
 namespace quorvel {
 

@@ -1,10 +1,10 @@
-#include "shapes/harmonic_loops.h"
+#include "shapebuild/harmonic_loops.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "shapes/harmonic.h"
-#include "shapes/iso_contours.h"
+#include "shapebuild/harmonic.h"
+#include "shapebuild/iso_contours.h"
 
 namespace quorvel {
 namespace {

@@ -1,13 +1,13 @@
 // Building loops from rendered outlines: methods, rings, refusals.
-#include "shapes/loop_builder.h"
+#include "shapebuild/loop_builder.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
 
-#include "shapes/loop_encoder.h"
-#include "shapes/polygon_ops.h"
+#include "shapebuild/loop_encoder.h"
+#include "shapebuild/polygon_ops.h"
 
 namespace quorvel {
 namespace {

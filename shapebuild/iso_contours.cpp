@@ -1,4 +1,4 @@
-#include "shapes/iso_contours.h"
+#include "shapebuild/iso_contours.h"
 
 #include <array>
 

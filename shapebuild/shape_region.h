@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shapes/iso_contours.h"
+#include "shapebuild/iso_contours.h"
 
 namespace quorvel {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "shapes/polygon_ops.h"
-#include "shapes/shape_writer.h"
+#include "shapebuild/polygon_ops.h"
+#include "shapebuild/shape_writer.h"
 #include "warp/geometry.h"
 
 namespace quorvel::testing {

@@ -1,5 +1,5 @@
 // What makes shape loops usable: nesting, orientation, crossing assist polylines.
-#include "shapes/loop_checks.h"
+#include "shapebuild/loop_checks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "shapes/polygon_ops.h"
+#include "shapebuild/polygon_ops.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "shapes/loop_encoder.h"
+#include "shapebuild/loop_encoder.h"
 
 #include <algorithm>
 #include <cmath>

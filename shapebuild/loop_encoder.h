@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "shapes/shape_writer.h"
+#include "shapebuild/shape_writer.h"
 #include "warp/geometry.h"
 
 namespace quorvel {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shapes/shape_writer.h"
+#include "shapebuild/shape_writer.h"
 
 namespace quorvel {
 

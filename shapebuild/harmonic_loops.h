@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shapes/polygon_ops.h"
+#include "shapebuild/polygon_ops.h"
 
 namespace quorvel {
 

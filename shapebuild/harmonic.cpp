@@ -1,4 +1,4 @@
-#include "shapes/harmonic.h"
+#include "shapebuild/harmonic.h"
 
 #include <Eigen/Sparse>
 #include <Eigen/SparseCholesky>

@@ -1,9 +1,9 @@
-#include "shapes/shape_writer.h"
+#include "shapebuild/shape_writer.h"
 
-#include <fstream>
+#include <cstdio>
 #include <limits>
-#include <system_error>
 
+#include "imagefiles/atomic_file.h"
 #include "shapes/shape_file_layout.h"
 #include "shapes/shape_key.h"
 
@@ -53,27 +53,11 @@ bool WriteShapeFile(const std::filesystem::path& path, const ShapeFileContents& 
   std::vector<std::uint8_t> bytes;
   if (path.empty() || !EncodeShapeFile(contents, bytes)) return false;
 
-  std::filesystem::path temp = path;
-  temp += ".partial";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    return false;
-  }
-  return true;
+  // The same exclusive temporary and rename as a saved picture: no fixed
+  // name that a planted link or a second writer could share.
+  return WriteFileAtomically(path, [&bytes](std::FILE* f) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  });
 }
 
 }  // namespace quorvel

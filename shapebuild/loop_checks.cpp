@@ -1,9 +1,9 @@
-#include "shapes/loop_checks.h"
+#include "shapebuild/loop_checks.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "shapes/polygon_ops.h"
+#include "shapebuild/polygon_ops.h"
 #include "warp/assist.h"
 #include "warp/polyline.h"
 

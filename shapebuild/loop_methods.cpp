@@ -1,0 +1,147 @@
+#include "shapebuild/loop_methods.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+#include "shapebuild/harmonic_loops.h"
+#include "shapebuild/strip_loops.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::int32_t kDefaultScaledLoops = 8;
+// The innermost scaled loop: small enough that the few pixels it encloses,
+// which no ray reaches, do not show.
+constexpr double kInnermostScale = 0.02;
+constexpr double kKernelMargin = 0.5;  // frame units
+
+std::vector<PolygonD> ScaledLoops(const PolygonD& outer, ShapePointD centre, std::int32_t count) {
+  ShapePointD hit;
+  std::size_t edge = 0;
+  PolygonD start = outer;
+  if (RayHit(outer, centre, {0.0, -1.0}, hit, edge)) start = StartLoopAt(outer, edge, hit);
+  std::vector<PolygonD> loops;
+  for (std::int32_t k = 0; k < count; ++k) {
+    const double s = count == 1 ? 1.0 : 1.0 - k * (1.0 - kInnermostScale) / (count - 1);
+    PolygonD loop;
+    loop.reserve(start.size());
+    for (const ShapePointD& p : start)
+      loop.push_back({centre.x + s * (p.x - centre.x), centre.y + s * (p.y - centre.y)});
+    loops.push_back(std::move(loop));
+  }
+  return loops;
+}
+
+// A star centre: the area centroid when the boundary is seen whole from
+// there, else the middle of the region that sees it whole.
+bool StarCentre(const PolygonD& outer, ShapePointD& centre) {
+  const PolygonD kernel = StarKernel(outer, kKernelMargin);
+  if (kernel.empty()) return false;
+  centre = AreaCentroid(outer);
+  if (!PointInPolygon(kernel, centre)) centre = AreaCentroid(kernel);
+  return true;
+}
+
+bool BuildScaled(LoopMethodInput& in, std::size_t, std::vector<PolygonD>& loops) {
+  ShapePointD centre;
+  if (!in.hole().empty() || !StarCentre(in.outer(), centre)) return false;
+  const std::int32_t count = in.options().loops > 0 ? std::max(2, in.options().loops) : kDefaultScaledLoops;
+  loops = ScaledLoops(in.outer(), centre, count);
+  return true;
+}
+
+// A small core first; then cores that reach along the shape's arms.
+constexpr std::array kHarmonicCores = {0.0, 0.6, 0.4};
+
+bool BuildHarmonic(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>& loops) {
+  HarmonicLoopOptions harmonic;
+  harmonic.grid = std::clamp(in.options().grid, 101, 1201);
+  harmonic.spacing = std::max(0.5, in.options().spacing);
+  harmonic.loops = in.options().loops;
+  harmonic.core_share = kHarmonicCores[attempt];
+  return BuildHarmonicLoops(in.outer(), in.hole(), harmonic, loops);
+}
+
+// Long curved shapes: distance level sets, about the deepest point or the
+// most central of the deep ones, tapered along the arms by two amounts, at
+// three loop spacings. Which of them keeps every assist polyline apart
+// depends on the shape's proportions.
+constexpr std::size_t kDistanceTries = 3 * 2 * 2;
+
+bool BuildDistance(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>& loops) {
+  constexpr std::int32_t kLevels[] = {30, 40, 60};
+  DistanceLoopOptions d;
+  d.loops = in.options().loops > 7 ? in.options().loops - 6 : kLevels[attempt / 4];
+  d.central = (attempt / 2) % 2 == 1;
+  d.taper = attempt % 2 == 0 ? 0.5 : 0.3;
+  return BuildDistanceLoops(in.distance(), d, loops);
+}
+
+// Strips with two ends (a letter C): the ends retreat along the strip a
+// little with every loop. Which proportions of the last loop suit depends on
+// the shape; more loops suit straighter, longer strips.
+constexpr std::array<StripLoopOptions, 6> kStripTries = {
+    {{40, 2.0}, {40, 1.5}, {40, 3.0}, {60, 2.0}, {60, 3.0}, {80, 2.0}}};
+
+bool BuildStrip(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>& loops) {
+  StripLoopOptions strip = kStripTries[attempt];
+  if (in.options().loops > 7) strip.loops = in.options().loops - 6;
+  return BuildStripLoops(in.distance(), strip, loops);
+}
+
+constexpr LoopMethodEntry kMethods[] = {
+    {LoopMethod::kScaled, "scaled", "copies of the boundary scaled about a centre (star-shaped outlines)",
+     false, 1, BuildScaled},
+    {LoopMethod::kHarmonic, "harmonic", "level sets of a harmonic function (also rings)", true,
+     kHarmonicCores.size(), BuildHarmonic},
+    {LoopMethod::kDistance, "distance", "level sets of the distance to the boundary (long curved outlines)",
+     false, kDistanceTries, BuildDistance},
+    {LoopMethod::kStrip, "strip", "offsets cut short at both ends of a bent strip (a letter C)", false,
+     kStripTries.size(), BuildStrip},
+};
+
+}  // namespace
+
+const DistanceField& LoopMethodInput::distance() {
+  if (!distance_) {
+    distance_.emplace();
+    MeasureDistance(outer_, options_.grid, *distance_);
+  }
+  return *distance_;
+}
+
+std::span<const LoopMethodEntry> LoopMethodTable() { return kMethods; }
+
+const LoopMethodEntry* FindLoopMethod(LoopMethod method) {
+  for (const LoopMethodEntry& e : kMethods)
+    if (e.method == method) return &e;
+  return nullptr;
+}
+
+bool ParseLoopMethod(const std::string& text, LoopMethod& method) {
+  if (text == "auto") {
+    method = LoopMethod::kAuto;
+    return true;
+  }
+  for (const LoopMethodEntry& e : kMethods) {
+    if (text == e.name) {
+      method = e.method;
+      return true;
+    }
+  }
+  return false;
+}
+
+const char* LoopMethodName(LoopMethod method) {
+  const LoopMethodEntry* e = FindLoopMethod(method);
+  return e ? e->name : "auto";
+}
+
+std::string LoopMethodChoices() {
+  std::string choices = "auto";
+  for (const LoopMethodEntry& e : kMethods) choices += std::string("|") + e.name;
+  return choices;
+}
+
+}  // namespace quorvel

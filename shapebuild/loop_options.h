@@ -1,0 +1,27 @@
+// How a shape's loops are to be built: the method and its knobs.
+#pragma once
+
+#include <cstdint>
+
+namespace quorvel {
+
+enum class LoopMethod {
+  kAuto,      // scaled when the outline is star-shaped, else harmonic, else distance, else strip
+  kScaled,    // copies of the boundary scaled about a centre
+  kHarmonic,  // level sets of a harmonic function
+  kDistance,  // level sets of the distance to the boundary
+  kStrip,     // offsets of the boundary cut short along a strip with two ends
+};
+
+struct LoopBuildOptions {
+  LoopMethod method = LoopMethod::kAuto;
+  // 0: 8 scaled loops, 42 distance ones, up to 86 strip ones, or as many
+  // harmonic ones as the spacing asks
+  std::int32_t loops = 0;
+  double margin = 12.0;        // design units left free on the fitted side
+  std::int32_t grid = 401;     // harmonic grid nodes per side
+  double spacing = 3.0;        // widest gap between harmonic loops, frame units
+  std::int32_t variants = 0;   // at most this many tries of each method; 0: all of them
+};
+
+}  // namespace quorvel
