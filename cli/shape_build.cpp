@@ -1,5 +1,6 @@
 #include "cli/shape_build.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,6 +25,7 @@ std::string BuildUsage() {
       "      --grid N           harmonic grid nodes per side (default 401)\n"
       "      --margin D         free design units on the longer side (default 12)\n"
       "      --resolution PX    mask side the drawing is rendered at (default 1600)\n"
+      "      --time-limit S     give up after S seconds of drawing and tries (default 30)\n"
       "      -v                 say which method was used and how the loops checked out\n";
   return usage;
 }
@@ -75,6 +77,9 @@ int RunShapeBuild(const std::vector<std::string>& args) {
     } else if (a == "--resolution") {
       if (!has_value || !ParseNumber(args[++i], 200, 4000, resolution))
         return BuildUsageError("--resolution takes 200 to 4000");
+    } else if (a == "--time-limit") {
+      if (!has_value || !ParseNumber(args[++i], 1, 3600, options.time_limit))
+        return BuildUsageError("--time-limit takes 1 to 3600 seconds");
     } else if (a == "-v") {
       verbose = true;
     } else if (!a.empty() && a[0] == '-') {
@@ -90,15 +95,20 @@ int RunShapeBuild(const std::vector<std::string>& args) {
   SvgRenderingScope qt;
   TCoverageMask mask;
   std::string error;
-  if (!RenderSvgMask(input, static_cast<std::int32_t>(resolution), mask, error)) {
+  // The time limit covers drawing the outline and every try after it.
+  const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                    std::chrono::duration<double>(options.time_limit));
+  if (!RenderSvgMask(input, static_cast<std::int32_t>(resolution), mask, error, deadline)) {
     std::fprintf(stderr, "quorvel-shape: %s: %s\n", input.c_str(), error.c_str());
     return kExitShapeUnusable;
   }
+  options.time_limit -= std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   LoopBuildResult result;
   const ShapeBuildProblem problem = BuildShapeLoops(mask, options, result);
   if (problem != ShapeBuildProblem::kNone) {
     std::fprintf(stderr, "quorvel-shape: %s: %s\n", input.c_str(), DescribeShapeBuildProblem(problem));
-    if (problem == ShapeBuildProblem::kNoLoops) {
+    if (problem == ShapeBuildProblem::kNoLoops || problem == ShapeBuildProblem::kOutOfTime) {
       std::fprintf(stderr, "  last try (%s): nested %s, one orientation %s", LoopMethodName(result.method),
                    result.check.nested ? "yes" : "no", result.check.same_orientation ? "yes" : "no");
       if (result.check.nested && result.check.same_orientation)

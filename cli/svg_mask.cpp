@@ -8,6 +8,7 @@
 #include <QSvgRenderer>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace quorvel {
@@ -15,6 +16,7 @@ namespace {
 
 constexpr std::int32_t kProbeSide = 512;
 constexpr std::int32_t kPadding = 4;
+constexpr const char* kTooSlow = "takes longer to draw than the time limit allows (--time-limit raises it)";
 
 // Qt's SVG reader keeps going where a path's data stops making sense (or
 // runs past its point limit) and only says so here; a drawing it cut short
@@ -26,15 +28,30 @@ void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString& message
     g_path_cut_short = true;
 }
 
-QImage Render(QSvgRenderer& renderer, const QRectF& view, QSize size, const QRectF& target) {
-  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+// Rendered in bands of rows so that the time limit is looked at while a
+// drawing that is slow to fill (a long self-crossing path) is being drawn.
+// Each band draws the whole drawing shifted by whole rows, so the pixels are
+// those of one render.
+bool Render(QSvgRenderer& renderer, const QRectF& view, QSize size, const QRectF& target,
+            std::chrono::steady_clock::time_point deadline, QImage& image) {
+  constexpr int kBandRows = 32;
+  image = QImage(size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   renderer.setViewBox(view);
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing, true);
-  renderer.render(&painter, target);
-  painter.end();
-  return image;
+  for (int y0 = 0; y0 < size.height(); y0 += kBandRows) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    const int rows = std::min(kBandRows, size.height() - y0);
+    QImage band(size.width(), rows, QImage::Format_ARGB32_Premultiplied);
+    band.fill(Qt::transparent);
+    QPainter painter(&band);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.translate(0, -y0);
+    renderer.render(&painter, target);
+    painter.end();
+    for (int y = 0; y < rows; ++y)
+      std::memcpy(image.scanLine(y0 + y), band.constScanLine(y), std::size_t(size.width()) * 4);
+  }
+  return true;
 }
 
 // The box of the pixels with any coverage; false when there are none.
@@ -65,8 +82,8 @@ SvgRenderingScope::SvgRenderingScope() {
 
 SvgRenderingScope::~SvgRenderingScope() { delete static_cast<QGuiApplication*>(app_); }
 
-bool RenderSvgMask(const std::string& path, std::int32_t side, TCoverageMask& mask,
-                   std::string& error) {
+bool RenderSvgMask(const std::string& path, std::int32_t side, TCoverageMask& mask, std::string& error,
+                   std::chrono::steady_clock::time_point deadline) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
     error = "cannot be read";
@@ -94,7 +111,11 @@ bool RenderSvgMask(const std::string& path, std::int32_t side, TCoverageMask& ma
   const QRectF probe_view = view.adjusted(-view.width(), -view.height(), view.width(), view.height());
   const double k = kProbeSide / std::max(probe_view.width(), probe_view.height());
   const QSize probe_size(int(std::ceil(probe_view.width() * k)), int(std::ceil(probe_view.height() * k)));
-  const QImage probe = Render(renderer, probe_view, probe_size, QRectF(QPointF(0, 0), QSizeF(probe_size)));
+  QImage probe;
+  if (!Render(renderer, probe_view, probe_size, QRectF(QPointF(0, 0), QSizeF(probe_size)), deadline, probe)) {
+    error = kTooSlow;
+    return false;
+  }
   mask.width = mask.height = side;
   mask.coverage.assign(std::size_t(side) * std::size_t(side), 0);
   QRect box;
@@ -105,7 +126,11 @@ bool RenderSvgMask(const std::string& path, std::int32_t side, TCoverageMask& ma
   const double scale = (side - 2 * kPadding) / std::max(filled.width(), filled.height());
   const QSizeF drawn(filled.width() * scale, filled.height() * scale);
   const QRectF target(QPointF((side - drawn.width()) / 2, (side - drawn.height()) / 2), drawn);
-  const QImage image = Render(renderer, filled, QSize(side, side), target);
+  QImage image;
+  if (!Render(renderer, filled, QSize(side, side), target, deadline, image)) {
+    error = kTooSlow;
+    return false;
+  }
   for (int y = 0; y < side; ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     for (int x = 0; x < side; ++x) mask.coverage[std::size_t(y) * side + x] = std::uint8_t(qAlpha(row[x]));

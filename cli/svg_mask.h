@@ -1,6 +1,7 @@
 // Rendering an SVG drawing's filled area into a coverage mask.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -25,8 +26,11 @@ class SvgRenderingScope {
 // Within a SvgRenderingScope, renders the drawing at side pixels on the longer side of its filled
 // area's box, with a few empty pixels around it; coverage is the rendered
 // alpha. False with error set when the file cannot be read as SVG. A drawing
-// that fills nothing gives an all-empty mask.
+// that fills nothing gives an all-empty mask. Drawing stops, false, once
+// deadline has passed.
 [[nodiscard]] bool RenderSvgMask(const std::string& path, std::int32_t side, TCoverageMask& mask,
-                                 std::string& error);
+                                 std::string& error,
+                                 std::chrono::steady_clock::time_point deadline =
+                                     std::chrono::steady_clock::time_point::max());
 
 }  // namespace quorvel

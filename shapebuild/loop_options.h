@@ -13,6 +13,8 @@ enum class LoopMethod {
   kStrip,     // offsets of the boundary cut short along a strip with two ends
 };
 
+inline constexpr double kDefaultBuildSeconds = 30.0;
+
 struct LoopBuildOptions {
   LoopMethod method = LoopMethod::kAuto;
   // 0: 8 scaled loops, 42 distance ones, up to 86 strip ones, or as many
@@ -22,6 +24,9 @@ struct LoopBuildOptions {
   std::int32_t grid = 401;     // harmonic grid nodes per side
   double spacing = 3.0;        // widest gap between harmonic loops, frame units
   std::int32_t variants = 0;   // at most this many tries of each method; 0: all of them
+  // Seconds from the start of the build after which no further try begins;
+  // a hostile drawing would otherwise keep every method busy for minutes.
+  double time_limit = kDefaultBuildSeconds;
 };
 
 }  // namespace quorvel

@@ -51,6 +51,8 @@ const char* DescribeShapeBuildProblem(ShapeBuildProblem problem) {
       return "the filled area has more than one hole; a shape may have at most one";
     case ShapeBuildProblem::kNoLoops:
       return "the outline cannot be made into nested loops whose assist paths do not cross";
+    case ShapeBuildProblem::kOutOfTime:
+      return "no usable loops were found within the time limit (--time-limit raises it)";
   }
   return "unknown problem";
 }

@@ -24,6 +24,7 @@ enum class ShapeBuildProblem {
   kSeveralPieces,  // the filled area falls apart into pieces of some size
   kSeveralHoles,   // more than one hole of some size
   kNoLoops,        // the loops came out crossing, or could not be traced
+  kOutOfTime,      // every try so far failed and the time limit is reached
 };
 
 // English, for the command line.

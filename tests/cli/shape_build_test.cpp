@@ -89,7 +89,16 @@ TEST(ShapeBuild, RefusalsWriteNoFile) {
     EXPECT_EQ(RunShapeTool("build " + Q(dir / name) + " -o " + Q(out)), 3) << name;
     EXPECT_FALSE(std::filesystem::exists(out)) << name;
   }
+  // A scribble of thousands of self-crossing strokes takes minutes to fill:
+  // the time limit stops the drawing itself.
+  std::string scribble = "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 1000 1000'><path d='M0 0";
+  for (int i = 0; i < 9000; ++i)
+    scribble += " L" + std::to_string((i * 7919) % 1000) + " " + std::to_string((i * 104729 + 13) % 997);
+  WriteText(dir / "scribble.svg", scribble + "Z'/></svg>");
+  EXPECT_EQ(RunShapeTool("build " + Q(dir / "scribble.svg") + " -o " + Q(out) + " --time-limit 1"), 3);
+  EXPECT_FALSE(std::filesystem::exists(out));
   EXPECT_EQ(RunShapeTool("build " + Q(dir / "two.svg")), 1);
+  EXPECT_EQ(RunShapeTool("build " + Q(dir / "two.svg") + " -o " + Q(out) + " --time-limit 0"), 1);
   EXPECT_EQ(RunShapeTool("build " + Q(dir / "two.svg") + " -o " + Q(out) + " --method round"), 1);
 }
 

@@ -108,6 +108,13 @@ TEST(BuildShapeLoops, ThinOpenRingIsRefusedWithTheReason) {
   ASSERT_EQ(BuildShapeLoops(m, {}, r), ShapeBuildProblem::kNoLoops);
   EXPECT_FALSE(r.check.Usable());
   EXPECT_TRUE(r.contents.blocks.empty());
+
+  // Out of time before the first try: refused as such, nothing built.
+  LoopBuildOptions hurried;
+  hurried.time_limit = 0.0;
+  LoopBuildResult late;
+  ASSERT_EQ(BuildShapeLoops(m, hurried, late), ShapeBuildProblem::kOutOfTime);
+  EXPECT_TRUE(late.contents.blocks.empty());
 }
 
 TEST(BuildShapeLoops, RingEndsOnItsHole) {
