@@ -35,7 +35,8 @@ constexpr const char* kUsage =
     "  --direction vertical|horizontal   which way the picture is squeezed (default vertical)\n"
     "  --feather 0..99       fades the rim over this many pixels (default 0)\n"
     "  --preview             warp the small (at most 100 x 100) preview copy instead\n"
-    "  --shapes DIR          the shape folder (default: quorvel-shapes beside this program)\n"
+    "  --shapes DIR          the shape folder (default: quorvel-shapes beside this program,\n"
+    "                        then your own, $XDG_DATA_HOME/quorvel/shapes)\n"
     "  --ext bmp|jpg|png     the ending of batch results (default: the input's own)\n"
     "  --jobs N              pictures warped at once in a batch (default 1)\n"
     "  --threads N           threads of the warp engine (default: every core)\n"
@@ -46,15 +47,14 @@ constexpr const char* kUsage =
 
 int ListShapes(const WarpOptions& options) {
   TWarpEngine engine;
-  const std::filesystem::path folder =
-      options.shape_folder.empty() ? DefaultShapeFolder() : std::filesystem::path(options.shape_folder);
-  ScanShapeFolder(engine, folder);
+  const std::string where = ScanWarpShapes(engine, options);
   if (engine.shapes.empty()) {
-    std::fprintf(stderr, "quorvel-cli: no shapes in %s\n", folder.string().c_str());
+    std::fprintf(stderr, "quorvel-cli: no shapes in %s\n", where.c_str());
     return kExitShapeUnusable;
   }
   for (std::size_t i = 0; i < engine.shapes.size(); ++i)
-    std::printf("%zu\t%s\t%s\n", i, engine.shapes[i].name.c_str(), engine.shapes[i].path.string().c_str());
+    std::printf("%zu\t%s\t%s\t%s\n", i, engine.shapes[i].name.c_str(), engine.shapes[i].path.string().c_str(),
+                engine.shapes[i].user ? "user" : "bundled");
   return kExitSuccess;
 }
 

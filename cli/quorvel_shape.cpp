@@ -1,6 +1,7 @@
 // quorvel-shape: shape files for authors. `dump` prints a .qshp as text,
 // `pack` writes a .qshp from such text, `build` makes one from an SVG
-// drawing, `sheet` draws a contact sheet of a shape folder.
+// drawing, `add` and `remove` keep the user's own shape folder, `sheet` draws
+// a contact sheet of a shape folder.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -13,6 +14,7 @@
 #include "cli/shape_build.h"
 #include "cli/shape_dump.h"
 #include "cli/shape_pack.h"
+#include "cli/user_shape_commands.h"
 #include "shapes/shape_reader.h"
 #include "shapebuild/shape_writer.h"
 
@@ -25,6 +27,7 @@ constexpr const char* kUsage =
     "  quorvel-shape pack DUMP.txt -o FILE.qshp  write a shape file from that text\n"
     "%s"
     "%s"
+    "%s"
     "  quorvel-shape --help | --version\n"
     "\n"
     "Text form, one item per line (blank lines and lines starting with # are ignored):\n"
@@ -34,7 +37,7 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 success, 1 usage, 3 shape unusable, 4 output not written.\n";
 
-void PrintUsage(FILE* to) { std::fprintf(to, kUsage, BuildUsage().c_str(), kSheetUsage); }
+void PrintUsage(FILE* to) { std::fprintf(to, kUsage, BuildUsage().c_str(), kUserShapeUsage, kSheetUsage); }
 
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "quorvel-shape: %s\n", message.c_str());
@@ -111,6 +114,8 @@ int Run(const std::vector<std::string>& args) {
   }
   if (command == "build") return RunShapeBuild({args.begin() + 1, args.end()});
   if (command == "sheet") return RunContactSheet({args.begin() + 1, args.end()});
+  if (command == "add") return RunShapeAdd({args.begin() + 1, args.end()});
+  if (command == "remove") return RunShapeRemove({args.begin() + 1, args.end()});
   return UsageError("unknown command '" + command + "'");
 }
 

@@ -1,11 +1,11 @@
 #include "cli/shape_build.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
 #include "cli/exit_status.h"
 #include "cli/svg_mask.h"
+#include "shapebuild/build_clock.h"
 #include "shapebuild/loop_builder.h"
 #include "shapebuild/loop_methods.h"
 #include "shapebuild/shape_writer.h"
@@ -25,7 +25,8 @@ std::string BuildUsage() {
       "      --grid N           harmonic grid nodes per side (default 401)\n"
       "      --margin D         free design units on the longer side (default 12)\n"
       "      --resolution PX    mask side the drawing is rendered at (default 1600)\n"
-      "      --time-limit S     give up after S seconds of drawing and tries (default 30)\n"
+      "      --time-limit S     give up after S seconds (processor time) of drawing\n"
+      "                         and tries (default 30)\n"
       "      -v                 say which method was used and how the loops checked out\n";
   return usage;
 }
@@ -96,14 +97,13 @@ int RunShapeBuild(const std::vector<std::string>& args) {
   TCoverageMask mask;
   std::string error;
   // The time limit covers drawing the outline and every try after it.
-  const auto start = std::chrono::steady_clock::now();
-  const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                    std::chrono::duration<double>(options.time_limit));
+  const double start = BuildClockSeconds();
+  const double deadline = start + options.time_limit;
   if (!RenderSvgMask(input, static_cast<std::int32_t>(resolution), mask, error, deadline)) {
     std::fprintf(stderr, "quorvel-shape: %s: %s\n", input.c_str(), error.c_str());
     return kExitShapeUnusable;
   }
-  options.time_limit -= std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  options.time_limit -= BuildClockSeconds() - start;
   LoopBuildResult result;
   const ShapeBuildProblem problem = BuildShapeLoops(mask, options, result);
   if (problem != ShapeBuildProblem::kNone) {

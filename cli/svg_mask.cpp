@@ -2,6 +2,8 @@
 // shapes, transforms, styles and the viewBox, exactly as a browser fills them.
 #include "cli/svg_mask.h"
 
+#include "shapebuild/build_clock.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -33,13 +35,13 @@ void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString& message
 // Each band draws the whole drawing shifted by whole rows, so the pixels are
 // those of one render.
 bool Render(QSvgRenderer& renderer, const QRectF& view, QSize size, const QRectF& target,
-            std::chrono::steady_clock::time_point deadline, QImage& image) {
+            double deadline, QImage& image) {
   constexpr int kBandRows = 32;
   image = QImage(size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   renderer.setViewBox(view);
   for (int y0 = 0; y0 < size.height(); y0 += kBandRows) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
+    if (BuildClockSeconds() > deadline) return false;
     const int rows = std::min(kBandRows, size.height() - y0);
     QImage band(size.width(), rows, QImage::Format_ARGB32_Premultiplied);
     band.fill(Qt::transparent);
@@ -83,7 +85,7 @@ SvgRenderingScope::SvgRenderingScope() {
 SvgRenderingScope::~SvgRenderingScope() { delete static_cast<QGuiApplication*>(app_); }
 
 bool RenderSvgMask(const std::string& path, std::int32_t side, TCoverageMask& mask, std::string& error,
-                   std::chrono::steady_clock::time_point deadline) {
+                   double deadline) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
     error = "cannot be read";

@@ -1,7 +1,7 @@
 // Rendering an SVG drawing's filled area into a coverage mask.
 #pragma once
 
-#include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -27,10 +27,9 @@ class SvgRenderingScope {
 // area's box, with a few empty pixels around it; coverage is the rendered
 // alpha. False with error set when the file cannot be read as SVG. A drawing
 // that fills nothing gives an all-empty mask. Drawing stops, false, once
-// deadline has passed.
+// BuildClockSeconds() has passed deadline.
 [[nodiscard]] bool RenderSvgMask(const std::string& path, std::int32_t side, TCoverageMask& mask,
                                  std::string& error,
-                                 std::chrono::steady_clock::time_point deadline =
-                                     std::chrono::steady_clock::time_point::max());
+                                 double deadline = HUGE_VAL);
 
 }  // namespace quorvel

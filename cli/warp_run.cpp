@@ -46,6 +46,16 @@ int FindShape(const TWarpEngine& engine, const std::string& wanted) {
 
 }  // namespace
 
+std::string ScanWarpShapes(TWarpEngine& engine, const WarpOptions& options) {
+  if (!options.shape_folder.empty()) {
+    ScanShapeFolder(engine, options.shape_folder);
+    return options.shape_folder;
+  }
+  const std::filesystem::path bundled = DefaultShapeFolder(), user = UserShapeFolder();
+  ScanShapeFolders(engine, bundled, user);
+  return bundled.string() + (user.empty() ? "" : " or " + user.string());
+}
+
 int LoadWarpShape(TWarpEngine& engine, const WarpOptions& options) {
   const std::filesystem::path given(options.shape);
   std::error_code ec;
@@ -57,13 +67,10 @@ int LoadWarpShape(TWarpEngine& engine, const WarpOptions& options) {
     engine.selected = 0;  // keys the assist cache for every picture of a batch
     return kExitSuccess;
   }
-  const std::filesystem::path folder =
-      options.shape_folder.empty() ? DefaultShapeFolder() : std::filesystem::path(options.shape_folder);
-  ScanShapeFolder(engine, folder);
+  const std::string where = ScanWarpShapes(engine, options);
   const int index = FindShape(engine, options.shape);
   if (index < 0) {
-    std::fprintf(stderr, "quorvel-cli: no shape \"%s\" in %s\n", options.shape.c_str(),
-                 folder.string().c_str());
+    std::fprintf(stderr, "quorvel-cli: no shape \"%s\" in %s\n", options.shape.c_str(), where.c_str());
     return kExitShapeUnusable;
   }
   SelectShape(engine, index);

@@ -14,6 +14,11 @@ namespace quorvel {
 // index in the shape folder. Returns an exit status (0 when loaded).
 int LoadWarpShape(TWarpEngine& engine, const WarpOptions& options);
 
+// The shape list a name or an index is looked up in: --shapes DIR alone, or
+// the bundled folder and then the user's. Returns where it looked, for
+// messages.
+std::string ScanWarpShapes(TWarpEngine& engine, const WarpOptions& options);
+
 // Blocks a batch worker hands from one picture to the next: pictures of one
 // size then reuse the working square's and the result's memory instead of
 // having the kernel clear fresh pages for each.

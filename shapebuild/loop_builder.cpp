@@ -1,10 +1,10 @@
 #include "shapebuild/loop_builder.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <iterator>
 
+#include "shapebuild/build_clock.h"
 #include "shapebuild/iso_contours.h"
 #include "shapebuild/loop_encoder.h"
 #include "shapebuild/loop_methods.h"
@@ -86,9 +86,7 @@ bool Encode(const std::vector<PolygonD>& worked, LoopBuildResult& result) {
 
 ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOptions& options,
                                   LoopBuildResult& result) {
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double>(std::max(0.0, options.time_limit)));
+  const double deadline = BuildClockSeconds() + std::max(0.0, options.time_limit);
   ShapeRegion region;
   const ShapeBuildProblem problem = IsolateShapeRegion(mask, region);
   if (problem != ShapeBuildProblem::kNone) return problem;
@@ -132,7 +130,7 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   LoopMethodInput input(traced.outer, traced.hole, options);
   for (const LoopMethodEntry* e : methods) {
     for (std::size_t k = 0; k < Limited(e->tries); ++k) {
-      if (std::chrono::steady_clock::now() > deadline) return ShapeBuildProblem::kOutOfTime;
+      if (BuildClockSeconds() > deadline) return ShapeBuildProblem::kOutOfTime;
       std::vector<PolygonD> loops;
       if (Taken(e->method, e->build(input, k, loops), loops)) return ShapeBuildProblem::kNone;
     }

@@ -24,8 +24,9 @@ struct LoopBuildOptions {
   std::int32_t grid = 401;     // harmonic grid nodes per side
   double spacing = 3.0;        // widest gap between harmonic loops, frame units
   std::int32_t variants = 0;   // at most this many tries of each method; 0: all of them
-  // Seconds from the start of the build after which no further try begins;
-  // a hostile drawing would otherwise keep every method busy for minutes.
+  // Seconds (BuildClockSeconds) from the start of the build after which no
+  // further try begins; a hostile drawing would otherwise keep every method
+  // busy for minutes.
   double time_limit = kDefaultBuildSeconds;
 };
 

@@ -1,6 +1,7 @@
 #include "shapes/platform.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <system_error>
 
 namespace quorvel {
@@ -20,6 +21,20 @@ std::filesystem::path ExecutableFolder() {
 std::filesystem::path DefaultShapeFolder() {
   const std::filesystem::path folder = ExecutableFolder();
   return (folder.empty() ? std::filesystem::path("/") : folder) / kShapeFolderName;
+}
+
+std::filesystem::path UserShapeFolder() {
+  // A relative XDG_DATA_HOME is invalid and ignored, as the convention asks.
+  const char* data_home = std::getenv("XDG_DATA_HOME");
+  std::filesystem::path base;
+  if (data_home && data_home[0] == '/') {
+    base = data_home;
+  } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+    base = std::filesystem::path(home) / ".local" / "share";
+  } else {
+    return {};
+  }
+  return base / "quorvel" / "shapes";
 }
 
 bool NameLessCaseInsensitive(const std::string& a, const std::string& b) {

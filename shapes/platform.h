@@ -20,6 +20,11 @@ inline constexpr const char* kShapeFolderName = "quorvel-shapes";
 // executable's folder is unknown.
 std::filesystem::path DefaultShapeFolder();
 
+// The user's own shapes, after the freedesktop base-directory rules:
+// $XDG_DATA_HOME/quorvel/shapes when that is an absolute path, else
+// $HOME/.local/share/quorvel/shapes; empty when neither is known.
+std::filesystem::path UserShapeFolder();
+
 struct FolderListEntry {
   std::string name;  // UTF-8 file name
   bool is_folder = false;

@@ -14,27 +14,38 @@ std::string ShapeNameFromFileName(const std::string& file_name) {
   return dot == std::string::npos ? file_name : file_name.substr(0, dot);
 }
 
-void ScanShapeFolder(TWarpEngine& engine, const std::filesystem::path& folder) {
-  std::error_code ec;
-  if (!std::filesystem::exists(folder, ec)) return;
+namespace {
 
-  FolderCatalog catalog;
-  const std::vector<std::filesystem::path>& files =
-      ScanFolderCatalog(catalog, folder, {kShapeExtension});
-  if (files.empty()) {
-    ShowMessage(kNoShapeFilesMessage);
-    return;
-  }
-
-  std::vector<ShapeEntry> shapes;
-  shapes.reserve(files.size());
+void AppendEntries(const std::vector<std::filesystem::path>& files, bool user, std::vector<ShapeEntry>& shapes) {
   for (const std::filesystem::path& file : files) {
     ShapeEntry entry;
     LoadShapeOutline(file, entry);
     entry.name = ShapeNameFromFileName(file.filename().string());
     entry.folder = file.parent_path();
     entry.path = file;
+    entry.user = user;
     shapes.push_back(std::move(entry));
+  }
+}
+
+}  // namespace
+
+void ScanShapeFolder(TWarpEngine& engine, const std::filesystem::path& folder) {
+  ScanShapeFolders(engine, folder, {});
+}
+
+void ScanShapeFolders(TWarpEngine& engine, const std::filesystem::path& bundled,
+                      const std::filesystem::path& user) {
+  std::error_code ec;
+  const bool bundled_exists = std::filesystem::exists(bundled, ec);
+  FolderCatalog catalog;
+  std::vector<ShapeEntry> shapes;
+  if (bundled_exists) AppendEntries(ScanFolderCatalog(catalog, bundled, {kShapeExtension}), false, shapes);
+  if (!user.empty() && std::filesystem::is_directory(user, ec))
+    AppendEntries(ScanFolderCatalog(catalog, user, {kShapeExtension}), true, shapes);
+  if (shapes.empty()) {
+    if (bundled_exists) ShowMessage(kNoShapeFilesMessage);
+    return;
   }
   engine.shapes = std::move(shapes);
   engine.selected = -1;

@@ -19,6 +19,13 @@ inline constexpr const char* kShapeExtension = "qshp";
 // selected becomes -1: no entry of the new list is loaded yet.
 void ScanShapeFolder(TWarpEngine& engine, const std::filesystem::path& folder);
 
+// The bundled folder exactly as ScanShapeFolder lists it, then the user's
+// folder (UserShapeFolder) walked by the same rules, its entries marked
+// user. A missing or unreadable user folder adds nothing, silently; the
+// message comes only when the bundled folder exists and neither has shapes.
+void ScanShapeFolders(TWarpEngine& engine, const std::filesystem::path& bundled,
+                      const std::filesystem::path& user);
+
 // Loads the polylines of shapes[index] from the path the scan found.
 // 0: the list is empty; the list's count: index out of range or already
 // selected, nothing changed; otherwise 1 when loaded (selected = index) or 0

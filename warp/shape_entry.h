@@ -14,6 +14,7 @@ struct ShapeEntry {
   std::string name;              // file name without its extension (UTF-8)
   std::filesystem::path folder;  // the folder that holds the file
   std::filesystem::path path;    // the exact path the scan found (case kept)
+  bool user = false;             // from the user's own shape folder, listed after the bundled ones
 };
 
 }  // namespace quorvel

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "shapebuild/shape_writer.h"
@@ -105,6 +107,45 @@ TEST(QuorvelShape, ExitStatusesAndStreams) {
   EXPECT_EQ(RunTool("pack " + Quoted(dir / "good.txt") + " -o " + Quoted(dir / "no" / "o.qshp"), err).status, 4);
   EXPECT_EQ(RunTool("pack -o " + Quoted(dir / "o.qshp") + " " + Quoted(dir / "good.txt"), err).status, 0);
   EXPECT_TRUE(std::filesystem::exists(dir / "o.qshp"));
+}
+
+// The user's own folder, as a user keeps it from the command line.
+TEST(QuorvelShape, AddListWarpAndRemoveUserShapes) {
+  TempFolder dir;
+  ASSERT_EQ(setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1), 0);
+  const std::filesystem::path folder = dir / "data" / "quorvel" / "shapes";
+  const std::string drop = "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'>"
+                           "<path d='M4 0 c1 2 4 4 4 6 a4 4 0 0 1 -8 0 c0-2 3-4 4-6z'/></svg>";
+  WriteBytes(dir / "drop.svg", std::vector<std::uint8_t>(drop.begin(), drop.end()));
+  WriteBytes(dir / "garbage.svg", {'n', 'o'});
+  const std::string add = "add " + Quoted(dir / "drop.svg");
+
+  EXPECT_EQ(RunTool(add, dir / "err").out, (folder / "drop.qshp").string() + "\n");
+  EXPECT_EQ(RunTool(add, dir / "err").out, (folder / "drop-2.qshp").string() + "\n");
+  EXPECT_EQ(RunTool(add + " --name ../x", dir / "err").status, 1);
+  EXPECT_EQ(RunTool("add " + Quoted(dir / "garbage.svg"), dir / "err").status, 3);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);  // nothing half-made
+  EXPECT_FALSE(std::filesystem::exists(dir / "data" / "quorvel" / "x.qshp"));
+
+  // Listed after the bundled shapes, whose indices stay; found by name.
+  const auto Cli = [&](const std::string& args) {
+    return RunTool("--version >/dev/null; '" + std::string(QUORVEL_CLI) + "' " + args, dir / "err");
+  };
+  const std::string listed = Cli("shapes").out;
+  ASSERT_EQ(setenv("XDG_DATA_HOME", (dir / "none").c_str(), 1), 0);
+  const std::string bundled = Cli("shapes").out;
+  ASSERT_EQ(setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1), 0);
+  ASSERT_EQ(listed.compare(0, bundled.size(), bundled), 0);
+  EXPECT_NE(listed.find("\tdrop-2\t" + (folder / "drop-2.qshp").string() + "\tuser\n", bundled.size()),
+            std::string::npos);
+  EXPECT_EQ(Cli("warp " + Quoted(std::filesystem::path(QUORVEL_SOURCE_DIR) / "resources" / "splash.png") +
+                " -s drop-2 -o " + Quoted(dir / "out.png")).status, 0);
+
+  EXPECT_EQ(RunTool("remove drop", dir / "err").status, 0);
+  EXPECT_EQ(RunTool("remove drop", dir / "err").status, 3);
+  EXPECT_EQ(RunTool("remove ../drop-2", dir / "err").status, 1);
+  EXPECT_TRUE(std::filesystem::exists(folder / "drop-2.qshp"));
+  unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

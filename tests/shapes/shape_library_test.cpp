@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "raster/message_sink.h"
 #include "shapes/folder_catalog.h"
@@ -128,6 +129,40 @@ TEST(ScanShapeFolder, NoShapeFilesShowsTheMessageAndKeepsTheList) {
   EXPECT_EQ(engine.shapes[0].name, "kept");
 }
 
+TEST(ScanShapeFolders, BundledFirstUnchangedThenTheUsersMarked) {
+  TempFolder dir;
+  fs::create_directories(dir / "bundled" / "sub");
+  fs::create_directories(dir / "user");
+  WriteSquareShape(dir / "bundled" / "b.qshp");
+  WriteSquareShape(dir / "bundled" / "sub" / "a.qshp");
+  WriteSquareShape(dir / "user" / "a.qshp");
+  WriteSquareShape(dir / "user" / ".hidden.qshp");
+  RecordingSink sink;
+  TWarpEngine alone, both;
+  ScanShapeFolder(alone, dir / "bundled");
+  ScanShapeFolders(both, dir / "bundled", dir / "user");
+  ASSERT_EQ(both.shapes.size(), 3u);
+  for (std::size_t i = 0; i < alone.shapes.size(); ++i) {
+    EXPECT_EQ(both.shapes[i].path, alone.shapes[i].path);
+    EXPECT_FALSE(both.shapes[i].user);
+  }
+  EXPECT_EQ(both.shapes[2].path, dir / "user" / "a.qshp");
+  EXPECT_TRUE(both.shapes[2].user);
+  EXPECT_FALSE(both.shapes[2].outline.empty());
+
+  // A missing user folder adds nothing; user shapes alone need no message;
+  // nothing anywhere is the bundled folder's message.
+  TWarpEngine missing, only_user, none;
+  ScanShapeFolders(missing, dir / "bundled", dir / "absent");
+  EXPECT_EQ(missing.shapes.size(), 2u);
+  fs::create_directories(dir / "empty");
+  ScanShapeFolders(only_user, dir / "empty", dir / "user");
+  EXPECT_EQ(only_user.shapes.size(), 1u);
+  EXPECT_TRUE(sink.messages.empty());
+  ScanShapeFolders(none, dir / "empty", dir / "absent");
+  EXPECT_EQ(sink.messages, std::vector<std::string>{kNoShapeFilesMessage});
+}
+
 TEST(SelectShape, LoadsFromTheExactPathAndFollowsTheRules) {
   TempFolder dir;
   WriteSquareShape(dir / "a.QSHP");  // found only through the kept path here
@@ -176,6 +211,22 @@ TEST(Platform, ShapeFolderLiesBesideTheExecutable) {
   ASSERT_FALSE(folder.empty());
   EXPECT_TRUE(fs::exists(folder / "shapes_tests"));
   EXPECT_EQ(DefaultShapeFolder(), folder / "quorvel-shapes");
+}
+
+TEST(Platform, UserShapeFolderFollowsTheBaseDirectoryRules) {
+  const char* saved_data = std::getenv("XDG_DATA_HOME");
+  const char* saved_home = std::getenv("HOME");
+  const std::string data = saved_data ? saved_data : "", home = saved_home ? saved_home : "";
+  setenv("HOME", "/home/u", 1);
+  setenv("XDG_DATA_HOME", "/data", 1);
+  EXPECT_EQ(UserShapeFolder(), fs::path("/data/quorvel/shapes"));
+  setenv("XDG_DATA_HOME", "relative", 1);  // not absolute: ignored
+  EXPECT_EQ(UserShapeFolder(), fs::path("/home/u/.local/share/quorvel/shapes"));
+  unsetenv("XDG_DATA_HOME");
+  unsetenv("HOME");
+  EXPECT_TRUE(UserShapeFolder().empty());
+  if (saved_home) setenv("HOME", home.c_str(), 1);
+  if (saved_data) setenv("XDG_DATA_HOME", data.c_str(), 1);
 }
 
 TEST(Platform, NameOrderIgnoresCaseThenUsesBytes) {
