@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <utility>
 
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace quorvel {
 
 void LendApplyEngine(TWarpEngine& engine, TApplyJob& job) {
@@ -26,6 +31,12 @@ void ReturnApplyEngine(TWarpEngine& engine, TApplyJob& job) {
 }
 
 void RunApplyJob(TApplyJob& job) {
+#if defined(__linux__)
+  // Below the GUI thread, and so are the helpers the passes start (they
+  // inherit it): with every core busy warping, the window still gets its
+  // turn to paint. Alone on the machine the job runs as fast as before.
+  (void)setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kApplyNice);
+#endif
   job.pair.src = *job.source;
   const WarpPassCheck between = [&job](int passes_done) {
     job.passesDone = passes_done;

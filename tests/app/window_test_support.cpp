@@ -7,7 +7,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 
 #include "app/control_tags.h"
 #include "imagefiles/saver.h"
@@ -127,9 +129,15 @@ void Window::Apply() {
 
 void WaitForApply(CMorvexDlg& dialog) {
   // Slow under the sanitizers: a minute for a picture of a few megapixels.
-  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(3);
-  while (dialog.ApplyRunning() && std::chrono::steady_clock::now() < until)
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+  // Idle meanwhile, so that the job has the cores.
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (!dialog.ApplyRunning()) loop.quit();
+  });
+  poll.start(10);
+  QTimer::singleShot(std::chrono::minutes(3), &loop, &QEventLoop::quit);
+  if (dialog.ApplyRunning()) loop.exec();
   ASSERT_FALSE(dialog.ApplyRunning());
 }
 
