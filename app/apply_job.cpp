@@ -3,11 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#if defined(__linux__)
-#include <sys/resource.h>
-#include <unistd.h>
-#endif
-
 namespace quorvel {
 
 void LendApplyEngine(TWarpEngine& engine, TApplyJob& job) {
@@ -31,12 +26,6 @@ void ReturnApplyEngine(TWarpEngine& engine, TApplyJob& job) {
 }
 
 void RunApplyJob(TApplyJob& job) {
-#if defined(__linux__)
-  // Below the GUI thread, and so are the helpers the passes start (they
-  // inherit it): with every core busy warping, the window still gets its
-  // turn to paint. Alone on the machine the job runs as fast as before.
-  (void)setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kApplyNice);
-#endif
   job.pair.src = *job.source;
   const WarpPassCheck between = [&job](int passes_done) {
     job.passesDone = passes_done;

@@ -14,9 +14,6 @@
 
 namespace quorvel {
 
-// How much nicer than the window its worker runs.
-inline constexpr int kApplyNice = 5;
-
 struct TApplyJob {
   TWarpEngine engine;
   TImagePair pair;                     // width, height; src copied in by the job
