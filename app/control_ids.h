@@ -44,6 +44,10 @@ inline constexpr int kAngleHeading = 1042;
 inline constexpr int kColourHeading = 1043;
 inline constexpr int kSwatchFrame = 1044;
 inline constexpr int kPreviewLabel = 1045;
+// Controls this port adds.
+inline constexpr int kApplyProgress = 1046;
+inline constexpr int kStatusText = 1047;
+inline constexpr int kFeatherLabel = 1048;
 // Labels without an id of their own.
 inline constexpr int kStatic = -1;
 
@@ -52,6 +56,7 @@ inline constexpr int kMenuOpen = 32771;
 inline constexpr int kMenuSave = 32772;
 inline constexpr int kMenuExit = 32773;
 inline constexpr int kMenuAbout = 32774;
+inline constexpr int kMenuStamps = 32775;
 
 // About dialog 131
 inline constexpr int kAboutOk = 1;

@@ -15,12 +15,33 @@ inline constexpr char kTipOpen[] = "打开图片(Open picture)";
 inline constexpr char kTipSave[] = "保存变形图片(Save Result picture)";
 inline constexpr char kTipDownload[] = "下载形状等资源(Download shapes and doc.)";
 
-inline constexpr char kMenuFile[] = "文件(File)";
-inline constexpr char kMenuOpen[] = "打开图片(Open)...";
-inline constexpr char kMenuSave[] = "保存图片(Save)...";
-inline constexpr char kMenuExit[] = "退出(Exit)";
-inline constexpr char kMenuHelp[] = "帮助(Help)";
-inline constexpr char kMenuAbout[] = "关于(About)";
+// Menu texts carry their mnemonics; shown, the & is an underline.
+inline constexpr char kMenuFile[] = "文件(&File)";
+inline constexpr char kMenuOpen[] = "打开图片(&Open)...";
+inline constexpr char kMenuSave[] = "保存图片(&Save)...";
+inline constexpr char kMenuExit[] = "退出(E&xit)";
+inline constexpr char kMenuOptions[] = "选项(O&ptions)";
+inline constexpr char kMenuStamps[] = "水印网格(&Stamp grid)";
+inline constexpr char kMenuHelp[] = "帮助(&Help)";
+inline constexpr char kMenuAbout[] = "关于(&About)";
+
+inline constexpr char kTitleWithPicture[] = "Quorvel — %1";
+inline constexpr char kTipShapes[] = "选择形状(Choose the shape)";
+inline constexpr char kTipApply[] = "变形整幅图片(Warp the whole picture), Enter; Esc 取消(cancels)";
+inline constexpr char kTipActualSize[] = "实际大小, 拖动平移(Actual size; drag to pan)";
+inline constexpr char kTipFeather[] = "羽化宽度 0-99 像素(Feather width, 0-99 pixels)";
+inline constexpr char kFeatherLabel[] = "羽化(Feather):";
+inline constexpr char kProgressFormat[] = "%p% (Esc 取消)";
+inline constexpr char kCancelling[] = "正在取消...(Cancelling...)";
+inline constexpr char kStatusSaved[] = "已保存(Saved): %1";
+inline constexpr char kStatusCancelled[] = "变形已取消(Apply cancelled)";
+
+// Questions; the second button is the safe default.
+inline constexpr char kAskReplace[] = "%1 已存在, 要替换它吗?\r\n%1 already exists. Do you want to replace it?";
+inline constexpr char kReplace[] = "替换(Replace)";
+inline constexpr char kAskDiscard[] = "变形结果尚未保存, 要放弃它吗?\r\nThe warped result has not been saved. Discard it?";
+inline constexpr char kDiscard[] = "放弃(Discard)";
+inline constexpr char kCancel[] = "取消(Cancel)";
 
 // About dialog. The contact details and the address are ours; the address
 // lies under a domain reserved for examples until a real page exists.

@@ -39,6 +39,28 @@ std::vector<FilterEntry> ParseFilterPairs(std::string_view filter) {
   return entries;
 }
 
+std::string OpenDialogFilter() {
+  std::string filter(kOpenFilter);
+  filter.resize(filter.size() - 1);  // one of the two closing bars
+  return filter + kAllFilesFilter;
+}
+
+std::string FilterEnding(const FilterEntry& entry) {
+  if (entry.patterns.empty()) return {};
+  const std::string& pattern = entry.patterns.front();
+  return pattern.rfind("*.", 0) == 0 ? pattern.substr(2) : std::string();
+}
+
+std::string PathWithEnding(const std::string& path, const std::string& ending) {
+  if (ending.empty()) return path;
+  const std::size_t slash = path.rfind('/');
+  const std::size_t dot = path.rfind('.');
+  const bool has_dot = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  // By the ending after the dot alone: "photoJPG" has none.
+  if (has_dot && ImageFileType(path.substr(dot)) != kFileTypeNone) return path;
+  return path + "." + ending;
+}
+
 std::string QtNameFilter(const FilterEntry& entry) {
   std::string text = entry.description + " (";
   for (std::size_t i = 0; i < entry.patterns.size(); ++i) {

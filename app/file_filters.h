@@ -8,7 +8,9 @@
 
 namespace quorvel {
 
-inline constexpr char kOpenFilter[] = "BMP PNG JPG (*.bmp, *.png, *.jpg)|*.bmp;*.png;*.jpg||";
+inline constexpr char kOpenFilter[] = "BMP PNG JPG (*.bmp, *.png, *.jpg)|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.jfif||";
+// Offered after every picture type, for a picture whose name has no known ending.
+inline constexpr char kAllFilesFilter[] = "All files (*)|*||";
 // PNG comes last: it keeps the result's alpha, which the two others drop.
 inline constexpr char kSaveFilterJpgFirst[] = "JPG(*.jpg)|*.jpg|BMP(*.bmp)|*.bmp|PNG(*.png)|*.png||";
 inline constexpr char kSaveFilterBmpFirst[] = "BMP(*.bmp)|*.bmp|JPG(*.jpg)|*.jpg|PNG(*.png)|*.png||";
@@ -31,5 +33,16 @@ std::vector<FilterEntry> ParseFilterPairs(std::string_view filter);
 
 // "A (a1 a2)": the form QFileDialog reads its patterns from.
 std::string QtNameFilter(const FilterEntry& entry);
+
+// The open dialog's filter: kOpenFilter's entries, then kAllFilesFilter's.
+std::string OpenDialogFilter();
+
+// "jpg" for an entry whose first pattern is "*.jpg"; empty for "*".
+std::string FilterEnding(const FilterEntry& entry);
+
+// path as it is written: a file name without an ending the writer knows
+// gets ending (the chosen filter's); "photo" becomes "photo.jpg", while
+// "photo.png" stays, whatever filter was chosen.
+std::string PathWithEnding(const std::string& path, const std::string& ending);
 
 }  // namespace quorvel

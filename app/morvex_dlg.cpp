@@ -1,16 +1,23 @@
 #include "app/morvex_dlg.h"
 
 #include <QAbstractButton>
-#include <QPointer>
+#include <QAction>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSlider>
 #include <QVBoxLayout>
 
 #include "app/about_dlg.h"
+#include "app/apply_job.h"
 #include "app/client_area.h"
 #include "app/control_ids.h"
 #include "app/control_tags.h"
@@ -19,6 +26,7 @@
 #include "app/pane_layout.h"
 #include "app/resources.h"
 #include "app/user_prompts.h"
+#include "raster/message_sink.h"
 #include "shapes/platform.h"
 #include "shapes/shape_library.h"
 
@@ -27,6 +35,19 @@ namespace {
 
 constexpr int kRepaintTimer = 1;
 constexpr int kLoadTimer = 3;
+// The smallest client area at which no control covers another: the top row
+// ends at the feather edit (629), the settings column (182 wide) starts
+// right of it; the column's swatch frame (357) stays above the preview label
+// (217 from the bottom).
+constexpr QSize kMinimumClient(820, 580);
+constexpr int kStatusMilliseconds = 6000;
+
+// The only local file of a drop, or empty.
+QString DroppedPath(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls() || mime->urls().size() != 1) return {};
+  const QUrl url = mime->urls().front();
+  return url.isLocalFile() ? url.toLocalFile() : QString();
+}
 
 QString DefaultShapeFolderPath() {
   // Through the resolved link: installed, bin/quorvel links to the program
@@ -47,7 +68,9 @@ CMorvexDlg::CMorvexDlg(const Setup& setup, QWidget* parent)
     : QDialog(parent),
       prompts(setup.prompts),
       shapeFolder(setup.shapeFolder.isEmpty() ? DefaultShapeFolderPath() : setup.shapeFolder),
-      startPicture(setup.startPicture) {
+      startPicture(setup.startPicture),
+      progressDelayMs(setup.progressDelayMs),
+      applyPassHook(setup.applyPassHook) {
   if (!prompts) {
     ownPrompts = std::make_unique<QtUserPrompts>();
     prompts = ownPrompts.get();
@@ -58,9 +81,11 @@ CMorvexDlg::CMorvexDlg(const Setup& setup, QWidget* parent)
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
   setSizeGripEnabled(false);
+  setAcceptDrops(true);
   UseTemplateFont(this);
 
   client = new TClientArea(*this, this);
+  client->setMinimumSize(kMinimumClient);
   auto* frame = new QVBoxLayout(this);
   frame->setContentsMargins(0, 0, 0, 0);
   frame->setSpacing(0);
@@ -68,6 +93,7 @@ CMorvexDlg::CMorvexDlg(const Setup& setup, QWidget* parent)
   CreateControls();
   ConnectCommands();
   paneLayer = new TPaneLayer(*this, client);
+  paneLayer->setObjectName(QStringLiteral("paneLayer"));
   paneLayer->raise();
 
   repaintTimer.setInterval(50);
@@ -75,11 +101,18 @@ CMorvexDlg::CMorvexDlg(const Setup& setup, QWidget* parent)
   loadTimer.setSingleShot(true);
   loadTimer.setInterval(200);
   connect(&loadTimer, &QTimer::timeout, this, [this] { OnTimer(kLoadTimer); });
+  statusTimer.setSingleShot(true);
+  statusTimer.setInterval(kStatusMilliseconds);
+  connect(&statusTimer, &QTimer::timeout, this, [this] { SetControlVisible(ids::kStatusText, false); });
 
   OnInitDialog();
 }
 
 CMorvexDlg::~CMorvexDlg() {
+  if (applyJob) {
+    applyJob->cancel = true;
+    applyThread.join();
+  }
   repaintTimer.stop();
   loadTimer.stop();
   for (TViewPane* pane : {&splashView, &previewView, &dstView, &srcView}) ReleasePane(*pane);
@@ -130,13 +163,16 @@ void CMorvexDlg::Relayout() {
     // Negative sizes of a very small window are passed on; Qt shows nothing.
     static_cast<QWidget*>(control)->setGeometry(r.left, r.top, r.Width(), r.Height());
   });
+  PlacePortControls();
   paneLayer->setGeometry(0, 0, client->width(), client->height());
   drawnRegion &= DrawingAreas();
   if (!srcView.surfaceReady) return;  // the panes are set up later in OnInitDialog
 
-  const LayoutRect preview = ItemRect(areas.PreviewArea);
-  InitPane(previewView, this, preview.left, preview.top, previewPicture.width, previewPicture.height,
-           &previewPicture, 1);
+  // What the panes drew at the old size would stay in the gaps between
+  // them (and around the splash); the next paint presents them on grey.
+  ClearViewArea();
+  ClearPreviewArea();
+  SetUpPreviewPane();
   SetUpPicturePanes();
   if (!pictureShown && splashPicture.loaded) SetUpSplashPane();
 }
@@ -150,6 +186,7 @@ void CMorvexDlg::LoadStamps() {
 
 void CMorvexDlg::OnTimer(int id) {
   if (id == kRepaintTimer) {
+    if (applyJob) ShowApplyProgress();
     paneLayer->update();
   } else if (id == kLoadTimer) {
     loadTimer.stop();
@@ -198,15 +235,128 @@ void CMorvexDlg::ToggleShapeSelectionList() {
   shapeSelect.raise();
 }
 
+// The job gets copies of everything it changes, so that the window goes on
+// painting, panning and resizing from its own picture meanwhile.
 void CMorvexDlg::OnApply() {
-  QWidget* wait = FindControl(client, ids::kPleaseWait);
+  if (applyJob || mainPicture.src.empty()) return;
+  auto job = std::make_unique<TApplyJob>();
+  LendApplyEngine(shapeLib, *job);
+  job->source = &mainPicture.src;
+  job->pair.loaded = 1;
+  job->pair.width = mainPicture.width;
+  job->pair.height = mainPicture.height;
+  job->pair.square = std::move(mainPicture.square);  // only the last job's work copy
+  job->stamps = stamps;
+  job->stamped = stampGrid;
+  job->passHook = applyPassHook;
+  applyJob = std::move(job);
+
+  focusBeforeApply = focusWidget();
+  SetJobControlsEnabled(false);
+  auto* wait = static_cast<QLabel*>(FindControl(client, ids::kPleaseWait));
+  wait->setText(QString::fromUtf8(texts::kPleaseWait));
   wait->show();
-  wait->repaint();
-  if (!mainPicture.src.empty() && RunWarpJob(shapeLib, WarpKind::Apply, mainPicture, &stamps)) {
+  applyClock.start();
+  applyThread = std::thread([this, job = applyJob.get()] {
+    RunApplyJob(*job);
+    QMetaObject::invokeMethod(this, [this] { FinishApply(); }, Qt::QueuedConnection);
+  });
+}
+
+void CMorvexDlg::FinishApply() {
+  if (!applyJob) return;
+  applyThread.join();
+  const std::unique_ptr<TApplyJob> job = std::move(applyJob);
+  ReturnApplyEngine(shapeLib, *job);
+  mainPicture.square = std::move(job->pair.square);
+  if (job->made) {
+    mainPicture.result = std::move(job->pair.result);
+    mainPicture.squareSide = job->pair.squareSide;
+    resultUnsaved = true;
     RenderPane(dstView);
     PresentPane(dstView);
+  } else if (job->cancel) {
+    ShowStatus(QString::fromUtf8(texts::kStatusCancelled));
   }
-  wait->hide();
+  SetControlVisible(ids::kPleaseWait, false);
+  SetControlVisible(ids::kApplyProgress, false);
+  SetJobControlsEnabled(true);
+  if (focusBeforeApply && focusBeforeApply->isEnabled()) focusBeforeApply->setFocus();
+}
+
+void CMorvexDlg::CancelApply() {
+  if (!applyJob) return;
+  applyJob->cancel = true;
+  auto* wait = static_cast<QLabel*>(FindControl(client, ids::kPleaseWait));
+  wait->setText(QString::fromUtf8(texts::kCancelling));
+  wait->show();
+  SetControlVisible(ids::kApplyProgress, false);
+}
+
+// The static text first; a job that lasts gets a bar that moves.
+void CMorvexDlg::ShowApplyProgress() {
+  if (applyJob->cancel || applyClock.elapsed() < progressDelayMs) return;
+  auto* bar = static_cast<QProgressBar*>(FindControl(client, ids::kApplyProgress));
+  bar->setValue(ApplyPercent(applyJob->passesDone.load()));
+  SetControlVisible(ids::kPleaseWait, false);
+  bar->show();
+}
+
+// Everything that could change the job, or the picture it reads.
+void CMorvexDlg::SetJobControlsEnabled(bool enabled) {
+  for (int id : {ids::kApply, ids::kOpen, ids::kSave, ids::kShapeDropDown, ids::kHorizontal, ids::kVertical,
+                 ids::kAngleSlider, ids::kFeatherEdit})
+    SetControlEnabled(id, enabled);
+  for (int id : {ids::kMenuOpen, ids::kMenuSave, ids::kMenuStamps})
+    if (auto* action = findChild<QAction*>(QStringLiteral("id%1").arg(id))) action->setEnabled(enabled);
+  if (shapeSelect.IsCreated()) shapeSelect.setEnabled(enabled);
+}
+
+void CMorvexDlg::ShowStatus(const QString& text) {
+  auto* status = static_cast<QLabel*>(FindControl(client, ids::kStatusText));
+  status->setToolTip(text);
+  status->setText(status->fontMetrics().elidedText(text, Qt::ElideMiddle, status->width()));
+  status->show();
+  statusTimer.start();
+}
+
+bool CMorvexDlg::ConfirmDiscard() {
+  if (!resultUnsaved) return true;
+  return prompts->AskYesNo(this, QString::fromStdString(MessageForDisplay(texts::kAskDiscard)),
+                           QString::fromUtf8(texts::kDiscard), QString::fromUtf8(texts::kCancel));
+}
+
+// Exit, Esc and the close box all end here.
+void CMorvexDlg::reject() {
+  if (!ConfirmDiscard()) return;
+  if (applyJob) {
+    applyJob->cancel = true;
+    hide();
+    applyThread.join();
+    ReturnApplyEngine(shapeLib, *applyJob);
+    applyJob.reset();
+  }
+  QDialog::reject();
+}
+
+void CMorvexDlg::keyPressEvent(QKeyEvent* event) {
+  if (applyJob && event->matches(QKeySequence::Cancel)) {
+    CancelApply();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CMorvexDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (!applyJob && !DroppedPath(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMorvexDlg::dropEvent(QDropEvent* event) {
+  const QString path = DroppedPath(event->mimeData());
+  if (applyJob || path.isEmpty()) return;
+  event->acceptProposedAction();
+  // After the drop returns: the file manager is not kept waiting on our questions.
+  QMetaObject::invokeMethod(this, [this, path] { OpenPictureFile(path); }, Qt::QueuedConnection);
 }
 
 void CMorvexDlg::OnCommand(int id) {
@@ -219,6 +369,10 @@ void CMorvexDlg::OnCommand(int id) {
     case ids::kMenuExit:
       // Posted, so that the menu handler returns before the dialog ends.
       QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+      break;
+    case ids::kMenuStamps:
+      if (auto* action = findChild<QAction*>(QStringLiteral("id%1").arg(ids::kMenuStamps)))
+        stampGrid = action->isChecked();
       break;
     case ids::kMenuAbout: {
       CAboutDlg about(*prompts, this);

@@ -4,10 +4,14 @@
 // numeric id at OnCommand.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <thread>
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QIcon>
+#include <QPointer>
 #include <QRegion>
 #include <QString>
 #include <QTimer>
@@ -19,6 +23,7 @@
 #include "warp/engine.h"
 #include "warp/job.h"
 
+class QAction;
 class QMenuBar;
 class QPaintEvent;
 class QMouseEvent;
@@ -27,6 +32,7 @@ namespace quorvel {
 
 class IUserPrompts;
 class MessageBoxSink;
+struct TApplyJob;
 class TClientArea;
 class TPaneLayer;
 
@@ -34,6 +40,9 @@ struct MorvexDlgSetup {
   IUserPrompts* prompts = nullptr;  // nullptr: the real dialogs and browser
   QString shapeFolder;              // empty: the shape folder beside the executable
   QString startPicture;             // opened after the resource load, as Open would
+  int progressDelayMs = 400;        // Apply shows its progress bar after this long
+  // Called on Apply's worker between passes (tests hold the job there).
+  std::function<void(int passes_done)> applyPassHook;
 };
 
 class CMorvexDlg : public QDialog, private IPaneWindow {
@@ -48,9 +57,15 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   void OnTimer(int id);
 
   void OpenPicture();
-  // The second half of Open, for a path already chosen.
+  // The second half of Open, for a path already chosen (also a drop).
   void OpenPictureFile(const QString& path);
   void SavePicture();
+
+  // Apply runs on a worker; these follow it.
+  bool ApplyRunning() const { return applyJob != nullptr; }
+  void CancelApply();
+  // A result was made and not saved since.
+  bool ResultUnsaved() const { return resultUnsaved; }
   // Button 1011: creates, shows or hides the shape list.
   void ToggleShapeSelectionList();
 
@@ -66,6 +81,7 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   TViewPane srcView;
   TViewPane dstView;
   TImagePair previewPicture;
+  TImagePair previewShown;  // the warped small copy at the picture's proportions
   TViewPane previewView;
   CShpSelectDlg shapeSelect{this};
   std::int32_t paramsDirty = 0;
@@ -83,8 +99,14 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   TPaneSurface backBuffer;
   TThumbnailSurface thumbSurface;
 
+ public slots:
+  void reject() override;
+
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   friend class TClientArea;
@@ -93,7 +115,11 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   // Template, menu and tips.
   void CreateControls();
   void CreateHiddenControls();
+  void CreatePortControls();
+  void PlacePortControls();
   void CreateMenu();
+  void AddOptionsMenu();
+  void TagAction(QAction* action, int id);
   void CreateToolTips();
   void InitParameterControls();
   void ConnectCommands();
@@ -107,10 +133,16 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   void LoadStamps();
   void LoadResourcesOnce();
   void OnApply();
+  void FinishApply();
+  void SetJobControlsEnabled(bool enabled);
+  void ShowApplyProgress();
+  void ShowStatus(const QString& text);
+  bool ConfirmDiscard();
 
   // Panes and painting.
   void SetUpPicturePanes();
   void SetUpSplashPane();
+  void SetUpPreviewPane();
   void SetDisplayMode(std::int32_t mode);
   void ToggleActualSize();
   void ShowPicturePanes();
@@ -147,6 +179,15 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   TClientArea* client = nullptr;
   TPaneLayer* paneLayer = nullptr;
   TStamps stamps;
+  bool stampGrid = true;
+  int progressDelayMs = 400;
+  std::function<void(int)> applyPassHook;
+  std::unique_ptr<TApplyJob> applyJob;
+  std::thread applyThread;
+  QElapsedTimer applyClock;
+  QPointer<QWidget> focusBeforeApply;
+  bool resultUnsaved = false;
+  QTimer statusTimer;
   QTimer repaintTimer;  // timer 1
   QTimer loadTimer;     // timer 3
   QRegion drawnRegion;  // what the window shows from the back buffer

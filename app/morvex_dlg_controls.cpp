@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -74,8 +75,6 @@ const struct {
   ControlTemplate item;
   QRect rect;
 } kHiddenControls[] = {
-    {{ids::kFeatherEdit, Kind::Edit, ""}, TemplateRect(365, 10, 18, 14)},
-    {{ids::kStatic, Kind::Label, "羽化"}, TemplateRect(347, 12, 17, 8)},
     {{ids::kShapeButton, Kind::Push, "SHAPE"}, TemplateRect(102, 0, 42, 16)},
     {{ids::kPolylineButton, Kind::Push, "POLYLINE"}, TemplateRect(57, 0, 42, 16)},
     {{ids::kPictureButton, Kind::Push, "PICTURE"}, TemplateRect(12, 0, 42, 16)},
@@ -135,6 +134,7 @@ QWidget* MakeControl(const ControlTemplate& item, QWidget* parent) {
 void CMorvexDlg::CreateControls() {
   for (const ControlTemplate& item : kControls) MakeControl(item, client);
   CreateHiddenControls();
+  CreatePortControls();
 
   auto* display = new QButtonGroup(this);
   for (int id : {ids::kShowSrc, ids::kShowDst, ids::kShowBoth})
@@ -154,8 +154,38 @@ void CMorvexDlg::CreateHiddenControls() {
     control->hide();
     control->setEnabled(false);
   }
-  SetControlVisible(ids::kActualSize, false);
-  SetControlEnabled(ids::kActualSize, false);
+}
+
+// Shown here: the feather edit with its label (its template label, too
+// narrow for the English, widened to the right), a progress bar and a
+// status line for Apply and Save.
+void CMorvexDlg::CreatePortControls() {
+  MakeControl({ids::kFeatherLabel, Kind::Label, texts::kFeatherLabel}, client)->setGeometry(516, 18, 84, 14);
+  QWidget* feather = MakeControl({ids::kFeatherEdit, Kind::Edit, ""}, client);
+  feather->setGeometry(602, 15, 27, 21);
+  feather->setToolTip(QString::fromUtf8(texts::kTipFeather));
+  auto* bar = new QProgressBar(client);
+  TagControl(bar, ids::kApplyProgress);
+  bar->setRange(0, 100);
+  bar->setFormat(QString::fromUtf8(texts::kProgressFormat));
+  bar->hide();
+  QWidget* status = MakeControl({ids::kStatusText, Kind::Label, ""}, client);
+  status->hide();
+}
+
+// The bar takes the please-wait text's place; the status line the loading
+// text's, which is gone by the time there is anything to say.
+void CMorvexDlg::PlacePortControls() {
+  const LayoutSize size = ClientSize();
+  for (const auto& [id, in_place_of] : {std::pair{ids::kApplyProgress, ids::kPleaseWait},
+                                        std::pair{ids::kStatusText, ids::kLoadingText}}) {
+    for (const ControlRecord& record : MainDialogControlRecords()) {
+      if (record.id != in_place_of) continue;
+      LayoutRect r = quorvel::ItemRect(ItemToPixels(record.item), size);
+      if (id == ids::kApplyProgress) r.top -= 3;  // a bar needs a few more rows than the text
+      FindControl(client, id)->setGeometry(r.left, r.top, r.Width(), r.Height());
+    }
+  }
 }
 
 void CMorvexDlg::ConnectCommands() {
@@ -199,31 +229,51 @@ void CMorvexDlg::CreateMenu() {
     const char* popup;
     int id;
     const char* text;
+    QKeySequence shortcut;
   } items[] = {
-      {texts::kMenuFile, ids::kMenuOpen, texts::kMenuOpen},
-      {texts::kMenuFile, ids::kMenuSave, texts::kMenuSave},
-      {texts::kMenuFile, ids::kMenuExit, texts::kMenuExit},
-      {texts::kMenuHelp, ids::kMenuAbout, texts::kMenuAbout},
+      {texts::kMenuFile, ids::kMenuOpen, texts::kMenuOpen, QKeySequence::Open},
+      {texts::kMenuFile, ids::kMenuSave, texts::kMenuSave, QKeySequence::Save},
+      {texts::kMenuFile, ids::kMenuExit, texts::kMenuExit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+      {texts::kMenuHelp, ids::kMenuAbout, texts::kMenuAbout, QKeySequence(Qt::Key_F1)},
   };
   QMenu* popup = nullptr;
   const char* popupText = nullptr;
   for (const auto& item : items) {
     if (item.popup != popupText) {
+      if (item.popup == texts::kMenuHelp) AddOptionsMenu();
       popup = menu->addMenu(QString::fromUtf8(item.popup));
       popupText = item.popup;
     }
     QAction* action = popup->addAction(QString::fromUtf8(item.text));
-    action->setProperty("controlId", item.id);
-    action->setObjectName(QStringLiteral("id%1").arg(item.id));
-    const int id = item.id;
-    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    action->setShortcut(item.shortcut);
+    // Also the dialog's own, so that the keys work wherever the focus is.
+    addAction(action);
+    TagAction(action, item.id);
   }
+}
+
+void CMorvexDlg::TagAction(QAction* action, int id) {
+  action->setProperty("controlId", id);
+  action->setObjectName(QStringLiteral("id%1").arg(id));
+  connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+}
+
+// Apply lays its stamp grid while this is checked; only for this run.
+void CMorvexDlg::AddOptionsMenu() {
+  QMenu* options = menu->addMenu(QString::fromUtf8(texts::kMenuOptions));
+  QAction* stamps = options->addAction(QString::fromUtf8(texts::kMenuStamps));
+  stamps->setCheckable(true);
+  stamps->setChecked(stampGrid);
+  TagAction(stamps, ids::kMenuStamps);
 }
 
 void CMorvexDlg::CreateToolTips() {
   FindControl(client, ids::kOpen)->setToolTip(QString::fromUtf8(texts::kTipOpen));
   FindControl(client, ids::kSave)->setToolTip(QString::fromUtf8(texts::kTipSave));
   FindControl(client, ids::kDownload)->setToolTip(QString::fromUtf8(texts::kTipDownload));
+  FindControl(client, ids::kShapeDropDown)->setToolTip(QString::fromUtf8(texts::kTipShapes));
+  FindControl(client, ids::kActualSize)->setToolTip(QString::fromUtf8(texts::kTipActualSize));
+  FindControl(client, ids::kApply)->setToolTip(QString::fromUtf8(texts::kTipApply));
 }
 
 void CMorvexDlg::InitParameterControls() {

@@ -1,5 +1,6 @@
 // Open picture and Save picture.
 #include <QFile>
+#include <QFileInfo>
 
 #include "app/control_ids.h"
 #include "app/dialog_texts.h"
@@ -20,20 +21,27 @@ std::filesystem::path LocalPath(const QString& path) { return QFile::encodeName(
 }  // namespace
 
 void CMorvexDlg::OpenPicture() {
-  const std::optional<QString> chosen = prompts->AskOpenPath(this, QString::fromUtf8(kOpenFilter));
+  if (applyJob) return;
+  const std::optional<QString> chosen =
+      prompts->AskOpenPath(this, QString::fromStdString(OpenDialogFilter()));
   if (!chosen) return;
   OpenPictureFile(*chosen);
 }
 
 void CMorvexDlg::OpenPictureFile(const QString& path) {
+  // The job reads the picture until it ends.
+  if (applyJob) return;
   // A refused file leaves the picture, and so the panes, as they were; the
-  // loader has said why.
-  if (!LoadImageFile(mainPicture, LocalPath(path))) return;
+  // loader has said why. Only a picture that did load is worth a question.
+  TImagePair loaded;
+  if (!LoadImageFile(loaded, LocalPath(path))) return;
+  if (!ConfirmDiscard()) return;
+  mainPicture = std::move(loaded);
+  resultUnsaved = false;
+  setWindowTitle(QString::fromUtf8(texts::kTitleWithPicture).arg(QFileInfo(path).fileName()));
 
   MakeSmallSource(previewPicture, mainPicture);
-  const LayoutRect preview = ItemRect(areas.PreviewArea);
-  InitPane(previewView, this, preview.left, preview.top, previewPicture.width, previewPicture.height,
-           &previewPicture, 1);
+  SetUpPreviewPane();
   ClearResultArea();
   ClearPreviewArea();
   RenderPane(srcView);
@@ -46,12 +54,27 @@ void CMorvexDlg::SavePicture() {
     ShowMessage(texts::kMsgNoResult);
     return;
   }
+  if (applyJob) return;
   const SaveDialogChoice choice = SaveDialogChoiceFor(mainPicture.fileType);
-  const std::optional<QString> chosen =
-      prompts->AskSavePath(this, QString::fromUtf8(choice.filter), QString::fromUtf8(choice.defaultExtension),
-                           QString::fromStdString(mainPicture.title));
-  if (!chosen) return;
-  const std::filesystem::path path = LocalPath(*chosen);
+  const std::vector<FilterEntry> entries = ParseFilterPairs(choice.filter);
+  QString name = QString::fromStdString(mainPicture.title);
+  QString chosen;
+  for (;;) {
+    const std::optional<SaveAnswer> answer = prompts->AskSavePath(
+        this, QString::fromUtf8(choice.filter), QString::fromUtf8(choice.defaultExtension), name);
+    if (!answer) return;
+    const std::size_t index = static_cast<std::size_t>(answer->filterIndex);
+    const std::string ending = index < entries.size() ? FilterEnding(entries[index]) : choice.defaultExtension;
+    chosen = QString::fromStdString(PathWithEnding(answer->path.toStdString(), ending));
+    // The initial name is the picture's own: a bare Enter must not replace it.
+    if (!QFileInfo::exists(chosen)) break;
+    const QString question =
+        QString::fromStdString(MessageForDisplay(texts::kAskReplace)).arg(QFileInfo(chosen).fileName());
+    if (prompts->AskYesNo(this, question, QString::fromUtf8(texts::kReplace), QString::fromUtf8(texts::kCancel)))
+      break;
+    name = chosen;  // back to the dialog, to choose another name
+  }
+  const std::filesystem::path path = LocalPath(chosen);
   if (ImageFileType(path.native()) == kFileTypeBmp) {
     int selectedFormat = 0;
     if (!prompts->AskBmpOptions(this, selectedFormat)) return;
@@ -59,7 +82,9 @@ void CMorvexDlg::SavePicture() {
     mainPicture.bmpFormat = 0;
   }
   // A failed write is reported by the saver itself.
-  SaveImageFile(mainPicture, path);
+  if (!SaveImageFile(mainPicture, path)) return;
+  resultUnsaved = false;
+  ShowStatus(QString::fromUtf8(texts::kStatusSaved).arg(QFileInfo(chosen).fileName()));
 }
 
 }  // namespace quorvel

@@ -14,6 +14,7 @@
 #include "app/morvex_dlg.h"
 #include "app/pane_layout.h"
 #include "app/surface_image.h"
+#include "raster/zoom.h"
 #include "warp/job.h"
 
 namespace quorvel {
@@ -23,6 +24,22 @@ namespace {
 const QRect kDragStartArea(QPoint(10, 60), QPoint(819, 619));
 
 QRect ToQRect(const LayoutRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+// Transparent parts of a picture show on it, in every pane.
+constexpr std::int32_t kCheckerCell = 8;
+
+// The warped small copy is square; Apply's result has the picture's
+// proportions, and so has the preview of it: the small copy's size with its
+// longer side kept.
+void PreviewShownSize(const TImagePair& main, const TImagePair& small, std::int32_t& w, std::int32_t& h) {
+  w = small.width;
+  h = small.height;
+  if (main.width == small.width && main.height == small.height) return;
+  const double longest = std::max(main.width, main.height);
+  const double side = std::max(small.width, small.height);
+  w = std::max<std::int32_t>(1, static_cast<std::int32_t>(main.width * side / longest + 0.5));
+  h = std::max<std::int32_t>(1, static_cast<std::int32_t>(main.height * side / longest + 0.5));
+}
 
 void InitPaneAt(TViewPane& pane, IPaneWindow* window, const TPaneRect& r, TImagePair* pair,
                 std::int32_t which) {
@@ -34,17 +51,42 @@ void InitPaneAt(TViewPane& pane, IPaneWindow* window, const TPaneRect& r, TImage
 void CMorvexDlg::SetUpPicturePanes() {
   const LayoutRect view = ItemRect(areas.ViewArea);
   const bool both = IsChecked(ids::kShowBoth);
+  srcView.checker = dstView.checker = kCheckerCell;
   InitPaneAt(srcView, this, SourcePaneRect(view, both), &mainPicture, 0);
   RenderPane(srcView);
   InitPaneAt(dstView, this, ResultPaneRect(view, both), &mainPicture, 1);
   RenderPane(dstView);
 }
 
+// A view smaller than the splash shows its middle, and nothing of it
+// outside the view.
 void CMorvexDlg::SetUpSplashPane() {
   const LayoutRect view = ItemRect(areas.ViewArea);
-  InitPaneAt(splashView, this, CentredPaneRect(view, splashPicture.width, splashPicture.height),
-             &splashPicture, 0);
+  const TPaneRect centred = CentredPaneRect(view, splashPicture.width, splashPicture.height);
+  const std::int32_t left = std::max(centred.x, view.left);
+  const std::int32_t top = std::max(centred.y, view.top);
+  const std::int32_t right = std::min(centred.x + centred.width, view.right);
+  const std::int32_t bottom = std::min(centred.y + centred.height, view.bottom);
+  InitPaneAt(splashView, this, {left, top, std::max(0, right - left), std::max(0, bottom - top)}, &splashPicture, 0);
+  splashView.panX = centred.x - left;
+  splashView.panY = centred.y - top;
   RenderPane(splashView);
+}
+
+// Centred in the preview area, at the picture's proportions.
+void CMorvexDlg::SetUpPreviewPane() {
+  std::int32_t w = 0, h = 0;
+  if (!previewPicture.src.empty()) PreviewShownSize(mainPicture, previewPicture, w, h);
+  if (w != previewShown.width || h != previewShown.height) {
+    ReleaseBlock(previewShown.result);
+    previewShown.width = w;
+    previewShown.height = h;
+  }
+  previewShown.loaded = previewPicture.loaded;
+  const LayoutRect area = ItemRect(areas.PreviewArea);
+  InitPane(previewView, this, area.left + (area.Width() - w) / 2, area.top + (area.Height() - h) / 2, w, h,
+           &previewShown, 1);
+  previewView.checker = kCheckerCell;
 }
 
 void CMorvexDlg::SetDisplayMode(std::int32_t mode) {
@@ -163,6 +205,12 @@ void CMorvexDlg::RunPendingPreview() {
   if (!paramsDirty || previewPicture.src.empty()) return;
   paramsDirty = 0;
   if (!RunWarpJob(shapeLib, WarpKind::Preview, previewPicture)) return;
+  // The warped square, stretched as Apply stretches its own.
+  const std::int32_t side = previewPicture.squareSide;
+  AllocBlock(previewShown.result, previewShown.width, previewShown.height);
+  if (!ZoomPixels(previewPicture.square.data(), side, side, previewShown.result.data(), previewShown.width,
+                  previewShown.height))
+    return;
   RenderPane(previewView);
   PresentPane(previewView);
 }

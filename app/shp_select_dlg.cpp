@@ -51,7 +51,8 @@ void CShpSelectDlg::Create(QWidget* parent) {
   list->setMovement(QListView::Static);
   list->setResizeMode(QListView::Adjust);
   list->setWrapping(true);
-  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // One shape is warped into: Ctrl- or Shift-click must not select two.
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setItemDelegate(new ThumbnailOnlyDelegate(list));
   OnInitDialog();
   connect(list, &QListWidget::itemSelectionChanged, this, &CShpSelectDlg::ApplySelection);
@@ -67,6 +68,7 @@ void CShpSelectDlg::FillList() {
   for (int i = 0; i < count; ++i) {
     auto* item = new QListWidgetItem(QString());
     if (i < thumbnails.size()) item->setIcon(QIcon(QPixmap::fromImage(thumbnails[i])));
+    item->setToolTip(QString::fromStdString(main_->shapeLib.shapes[static_cast<std::size_t>(i)].name));
     item->setData(Qt::UserRole, i);
     list->addItem(item);
   }

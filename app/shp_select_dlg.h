@@ -24,7 +24,7 @@ class CShpSelectDlg final : public QDialog {
   void Create(QWidget* parent);
   bool IsCreated() const { return list != nullptr; }
 
-  // Applies the lowest selected item's shape; nothing when none is selected.
+  // Applies the selected item's shape; nothing when none is selected.
   void ApplySelection();
 
   QListWidget* list = nullptr;  // item 1020

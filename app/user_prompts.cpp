@@ -3,8 +3,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "app/bmp_option_dlg.h"
+#include "app/dialog_texts.h"
 #include "app/file_filters.h"
 
 namespace quorvel {
@@ -42,17 +44,39 @@ std::optional<QString> QtUserPrompts::AskOpenPath(QWidget* owner, const QString&
   return RunFileDialog(dialog);
 }
 
-std::optional<QString> QtUserPrompts::AskSavePath(QWidget* owner, const QString& filter,
-                                                  const QString& defaultExtension,
-                                                  const QString& initialName) {
+std::optional<SaveAnswer> QtUserPrompts::AskSavePath(QWidget* owner, const QString& filter,
+                                                     const QString& defaultExtension,
+                                                     const QString& initialName) {
   QFileDialog dialog(owner);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
+  // The window asks before replacing, once the ending is settled.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   SetFilters(dialog, filter);
+  const QStringList filters = QtNameFilters(filter);
+  const std::vector<FilterEntry> entries = ParseFilterPairs(filter.toStdString());
+  // The ending follows the filter chosen, as the dialog shows the name.
   dialog.setDefaultSuffix(defaultExtension);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+    const auto index = filters.indexOf(chosen);
+    if (index >= 0 && static_cast<std::size_t>(index) < entries.size())
+      dialog.setDefaultSuffix(QString::fromStdString(FilterEnding(entries[static_cast<std::size_t>(index)])));
+  });
   if (!initialName.isEmpty()) dialog.selectFile(initialName);
-  return RunFileDialog(dialog);
+  const std::optional<QString> path = RunFileDialog(dialog);
+  if (!path) return std::nullopt;
+  return SaveAnswer{*path, static_cast<int>(std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter())))};
+}
+
+bool QtUserPrompts::AskYesNo(QWidget* owner, const QString& text, const QString& yes, const QString& no) {
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(texts::kMessageCaption), text, QMessageBox::NoButton,
+                  owner);
+  QPushButton* yesButton = box.addButton(yes, QMessageBox::AcceptRole);
+  QPushButton* noButton = box.addButton(no, QMessageBox::RejectRole);
+  box.setDefaultButton(noButton);
+  box.setEscapeButton(noButton);
+  box.exec();
+  return box.clickedButton() == yesButton;
 }
 
 bool QtUserPrompts::AskBmpOptions(QWidget* owner, int& selectedFormat) {

@@ -120,7 +120,7 @@ std::filesystem::path BatchOutputPath(const std::filesystem::path& folder,
   if (ending.empty()) {
     ending = Lower(input.extension().string());
     if (!ending.empty()) ending.erase(0, 1);
-    if (ending == "jpeg") ending = "jpg";
+    if (ImageFileType("." + ending) == kFileTypeJpg) ending = "jpg";
     if (ending != "bmp" && ending != "jpg" && ending != "png") ending = "png";
   }
   return folder / (input.stem().string() + "." + ending);

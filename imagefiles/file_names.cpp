@@ -21,7 +21,8 @@ int ImageFileType(std::string_view name) {
   if (name.empty()) return kFileTypeNone;
   if (EndsWithNoCase(name, "bmp")) return kFileTypeBmp;
   if (EndsWithNoCase(name, "png")) return kFileTypePng;
-  if (EndsWithNoCase(name, "jpg")) return kFileTypeJpg;
+  for (const char* jpeg : {"jpg", "jpeg", "jpe", "jfif"})
+    if (EndsWithNoCase(name, jpeg)) return kFileTypeJpg;
   return kFileTypeNone;
 }
 

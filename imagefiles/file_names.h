@@ -16,8 +16,8 @@ inline constexpr int kFileTypeJpg = 3;
 // (bytes equal, or both ASCII and 32 apart). No dot is required.
 bool EndsWithNoCase(std::string_view name, std::string_view suffix);
 
-// 1 for "bmp", 2 for "png", 3 for "jpg" endings (tested in that order),
-// 0 otherwise; "x.jpeg" is 0, "photoJPG" is 3.
+// 1 for "bmp", 2 for "png", 3 for "jpg", "jpeg", "jpe" and "jfif" endings
+// (tested in that order), 0 otherwise; "photoJPG" is 3.
 int ImageFileType(std::string_view name);
 
 // Sets title to the part of path between the last separator and the last

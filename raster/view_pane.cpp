@@ -114,10 +114,21 @@ void RenderPane(TViewPane& pane) {
 
   const std::int32_t cw = std::min(pane.surface.width, w);
   const std::int32_t ch = std::min(pane.surface.height, h);
+  const std::int32_t cell = pane.checker;
   for (std::int32_t i = 0; i < ch; ++i) {
     const Pixel* from = picture + static_cast<std::size_t>(h - 1 - i) * static_cast<std::size_t>(w);
     Pixel* to = SurfaceRow(pane.surface, i);
-    for (std::int32_t j = 0; j < cw; ++j) to[j] = BlendOver(from[j], PaneBackColor);
+    if (cell <= 0) {
+      for (std::int32_t j = 0; j < cw; ++j) to[j] = BlendOver(from[j], PaneBackColor);
+      continue;
+    }
+    // Whole cells at a time, so the row loop decides nothing per pixel.
+    const bool dark_first = (i / cell) % 2 != 0;
+    for (std::int32_t j0 = 0; j0 < cw; j0 += cell) {
+      const Pixel back = ((j0 / cell) % 2 != 0) != dark_first ? kCheckerDark : kCheckerLight;
+      const std::int32_t j1 = std::min(cw, j0 + cell);
+      for (std::int32_t j = j0; j < j1; ++j) to[j] = BlendOver(from[j], back);
+    }
   }
   pane.rendered = 1;
 }

@@ -63,14 +63,20 @@ struct TViewPane {
   std::int32_t fit = 0;           // 1: a preview fitted to the pane; 0: full size
   std::int32_t visible = 1;
   std::int32_t rendered = 0;      // 1 after RenderPane, 0 after PresentPane
+  std::int32_t checker = 0;       // > 0: shown over a checkerboard of cells this size, not white
 };
+
+// The checkerboard's two cells; cell (0, 0), at the picture's top left, is light.
+inline constexpr Pixel kCheckerLight = 0xFFFFFFFFu;
+inline constexpr Pixel kCheckerDark = 0xFFCCCCCCu;
 
 // Moves, resizes or retargets the pane and resets the pan; the surface (and
 // the window's back buffer) is created by the first call and then kept.
 void InitPane(TViewPane& pane, IPaneWindow* window, std::int32_t x, std::int32_t y,
               std::int32_t width, std::int32_t height, TImagePair* pair, std::int32_t which);
 
-// Scales (fit) and blends the picture over white into the surface.
+// Scales (fit) and blends the picture over white (or the checkerboard)
+// into the surface.
 void RenderPane(TViewPane& pane);
 
 // Fills the pane's rectangle of the back buffer with grey, copies the

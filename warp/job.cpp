@@ -3,6 +3,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "raster/blend.h"
 #include "raster/zoom.h"
@@ -70,9 +73,12 @@ void StampResult(TImagePair& pair, const TStamps* stamps) {
       LayStamp(pair, stamp, sw, sh, x0 + j * (sw + 80), y0 + i * (sh + 60));
 }
 
-bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps) {
+bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps,
+                const WarpPassCheck* between) {
   const bool apply = kind == WarpKind::Apply;
+  auto go_on = [between](int passes_done) { return !between || (*between)(passes_done); };
   if (!MakeWorkSquare(pair)) return false;
+  if (!go_on(1)) return false;
   const std::int32_t side = pair.squareSide;
   if (engine.reference) {
     PrepareWarp(engine, side, pair.square.data());
@@ -92,13 +98,28 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
     t1 = Clock::now();
   }
   if (slot.guides.empty() || slot.assist.empty()) return false;
+  if (!go_on(2)) return false;
 
+  // The two passes of MapAllPixels, with a stop between them.
   if (engine.reference)
-    MapAllPixels(engine, slot.assist);
+    SquareToDisk(engine);
   else
+    SquareToDiskFast(engine);
+  if (!go_on(3)) return false;
+  if (engine.reference) {
+    SweepRays(engine, slot.assist);
+  } else {
     // The square's block holds nothing of use now, and the result is
     // remade from scratch below: both lend their memory to the sweep.
-    MapAllPixelsFast(engine, slot.assist, SweepSpare{&pair.square, &pair.result});
+    // SquareToDiskFast leaves dest all background.
+    SweepRaysFast(engine, slot.assist, SweepSpare{&pair.square, &pair.result}, true);
+#if defined(__GLIBC__)
+    // The passes' tables would otherwise stay resident while the result is
+    // made and saved.
+    malloc_trim(0);
+#endif
+  }
+  if (!go_on(4)) return false;
   if (apply) {
     std::fprintf(stderr, "MapAllPixels time = %d ms.\n", MillisecondsSince(t1));
     if (engine.reference)
@@ -106,6 +127,7 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
     else
       ApplyFeatherFast(engine, slot.assist);
   }
+  if (!go_on(5)) return false;
   std::memcpy(pair.square.data(), engine.dest.data(), engine.dest.size() * sizeof(Pixel));
   if (!MakeResult(pair)) return false;
   StampResult(pair, stamps);

@@ -2,6 +2,8 @@
 // picture's own size -> stamp grid.
 #pragma once
 
+#include <functional>
+
 #include "raster/image_pair.h"
 #include "raster/pixels.h"
 #include "warp/assist.h"
@@ -26,10 +28,18 @@ bool MakeResult(TImagePair& pair);
 // nothing is laid.
 void StampResult(TImagePair& pair, const TStamps* stamps);
 
+// Asked between the job's passes with the number of passes done (1 to
+// kWarpJobPasses - 1); false stops the job there. It may run on any thread.
+using WarpPassCheck = std::function<bool(int passes_done)>;
+// Work square, assist cache, square to disk, ray sweep, feather, result.
+inline constexpr int kWarpJobPasses = 6;
+
 // The whole job of one kind on one pair; true when a result was produced.
 // Apply uses the job cache slot, writes the two timing lines to stderr and
 // applies the feather; Preview uses the preview slot and does neither.
+// A job stopped by between returns false; the pair's square and result then
+// hold nothing of use, while the engine's cache slot stays sound.
 bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair,
-                const TStamps* stamps = nullptr);
+                const TStamps* stamps = nullptr, const WarpPassCheck* between = nullptr);
 
 }  // namespace quorvel

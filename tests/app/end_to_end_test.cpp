@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include <QAction>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QSlider>
@@ -24,10 +26,11 @@ TImagePair ReadBack(const std::filesystem::path& path) {
 }
 
 int CliWarp(const std::filesystem::path& in, const std::filesystem::path& shape, int angle,
-            const std::filesystem::path& out) {
+            const std::filesystem::path& out, int feather = 0) {
   return QProcess::execute(QStringLiteral(QUORVEL_CLI),
                            {"warp", QString::fromStdString(in.string()), "-s", QString::fromStdString(shape.string()),
-                            "-o", QString::fromStdString(out.string()), "--angle", QString::number(angle)});
+                            "-o", QString::fromStdString(out.string()), "--angle", QString::number(angle),
+                            "--feather", QString::number(feather)});
 }
 
 TEST(EndToEnd, OpenPickTurnApplySaveMatchesTheCommandLineOutsideTheStamps) {
@@ -52,7 +55,7 @@ TEST(EndToEnd, OpenPickTurnApplySaveMatchesTheCommandLineOutsideTheStamps) {
   ASSERT_GT(turned, 0);
   QTest::qWait(120);  // a paint or two: the preview follows
   EXPECT_EQ(d.paramsDirty, 0);
-  w.Press(3);
+  w.Apply();
   w.prompts.saveAnswer = QString::fromStdString(w.File("window.png").string());
   w.Press(1010);
   ASSERT_TRUE(w.prompts.messages.isEmpty()) << w.prompts.messages.join("|").toStdString();
@@ -83,6 +86,40 @@ TEST(EndToEnd, OpenPickTurnApplySaveMatchesTheCommandLineOutsideTheStamps) {
   EXPECT_EQ(outside, kW * kH - 3000);
   EXPECT_GT(differ_in_tile, 0);    // the window laid its stamp
   EXPECT_GT(differ_unturned, 100); // and the angle mattered
+}
+
+// The window's feather edit and its stamp grid turned off: then every byte
+// is the command line's, though the window warps on its worker.
+TEST(EndToEnd, WithoutStampsAndWithAFeatherTheWholeResultIsTheCommandLines) {
+  Window w(3);
+  CMorvexDlg& d = *w.dialog;
+  constexpr int kW = 260, kH = 200;
+  WritePicture(w.File("in.png"), kW, kH, [](int x, int y) {
+    return 0xFF000000u | Pixel(x * 255 / kW) << 16 | Pixel(y * 255 / kH) << 8 | Pixel((x * y) & 0xFF);
+  });
+  w.Load();
+  w.Open(w.File("in.png"));
+  auto* feather = static_cast<QLineEdit*>(FindControl(d.Client(), 1030));
+  feather->setFocus();
+  QTest::keyClicks(feather, "7");
+  EXPECT_EQ(feather->text(), "07");
+  d.findChild<QAction*>("id32775")->trigger();
+  w.Apply();
+  w.prompts.saveAnswer = QString::fromStdString(w.File("window").string());
+  w.prompts.saveFilterAnswer = 2;  // PNG, by the filter alone
+  w.Press(1010);
+  ASSERT_TRUE(w.prompts.messages.isEmpty()) << w.prompts.messages.join("|").toStdString();
+
+  ASSERT_EQ(CliWarp(w.File("in.png"), d.shapeLib.shapes[0].path, 0, w.File("cli.png"), 7), 0);
+  ASSERT_EQ(CliWarp(w.File("in.png"), d.shapeLib.shapes[0].path, 0, w.File("plain.png"), 0), 0);
+  const TImagePair window = ReadBack(w.File("window.png"));
+  EXPECT_EQ(window.src, ReadBack(w.File("cli.png")).src);
+  EXPECT_NE(window.src, ReadBack(w.File("plain.png")).src);  // the feather mattered
+
+  // The command line writes the other JPEG endings as JPEG.
+  ASSERT_EQ(CliWarp(w.File("in.png"), d.shapeLib.shapes[0].path, 0, w.File("cli.JFIF")), 0);
+  EXPECT_EQ(ReadBack(w.File("cli.JFIF")).width, kW);
+  EXPECT_FALSE(std::filesystem::exists(w.File("cli.JFIF.bmp")));
 }
 
 TEST(StartPicture, OnePathOrFileUrlFromTheCommandLine) {

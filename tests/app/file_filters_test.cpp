@@ -5,12 +5,25 @@
 namespace quorvel {
 namespace {
 
-TEST(FileFilters, OpenFilterHasOneEntryWithThreePatterns) {
-  const auto entries = ParseFilterPairs(kOpenFilter);
-  ASSERT_EQ(entries.size(), 1u);
+TEST(FileFilters, OpenFilterListsEveryJpegEndingThenAllFiles) {
+  const auto entries = ParseFilterPairs(OpenDialogFilter());
+  ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].description, "BMP PNG JPG (*.bmp, *.png, *.jpg)");
-  EXPECT_EQ(entries[0].patterns, (std::vector<std::string>{"*.bmp", "*.png", "*.jpg"}));
-  EXPECT_EQ(QtNameFilter(entries[0]), "BMP PNG JPG (*.bmp, *.png, *.jpg) (*.bmp *.png *.jpg)");
+  EXPECT_EQ(entries[0].patterns,
+            (std::vector<std::string>{"*.bmp", "*.png", "*.jpg", "*.jpeg", "*.jpe", "*.jfif"}));
+  EXPECT_EQ(QtNameFilter(entries[0]), "BMP PNG JPG (*.bmp, *.png, *.jpg) (*.bmp *.png *.jpg *.jpeg *.jpe *.jfif)");
+  EXPECT_EQ(QtNameFilter(entries[1]), "All files (*) (*)");
+}
+
+TEST(FileFilters, ANameWithoutAWritableEndingGetsTheChosenFiltersOne) {
+  const auto entries = ParseFilterPairs(kSaveFilterJpgFirst);
+  EXPECT_EQ(FilterEnding(entries[1]), "bmp");
+  EXPECT_EQ(PathWithEnding("/p/photo", "bmp"), "/p/photo.bmp");
+  EXPECT_EQ(PathWithEnding("/p/photoJPG", "png"), "/p/photoJPG.png");  // no dot: no ending
+  EXPECT_EQ(PathWithEnding("/p/holiday.2024", "jpg"), "/p/holiday.2024.jpg");
+  EXPECT_EQ(PathWithEnding("/p.d/photo", "jpg"), "/p.d/photo.jpg");
+  for (const char* kept : {"/p/photo.PNG", "/p/photo.jpeg", "/p/photo.Jfif", "/p/photo.bmp"})
+    EXPECT_EQ(PathWithEnding(kept, "jpg"), kept);
 }
 
 TEST(FileFilters, SaveOffersJpgFirstForPngAndJpgPicturesAndPngLast) {

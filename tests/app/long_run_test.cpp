@@ -60,7 +60,7 @@ TEST(LongRun, TwoHundredCyclesDoNotGrowResidentMemory) {
                       list->visualItemRect(list->item(cycle % 4)).center());
     angle->setValue(cycle * 37 % 361);
     QCoreApplication::processEvents();
-    w.Press(ids::kApply);
+    w.Apply();
     const std::filesystem::path out = w.File(cycle % 2 ? "out.jpg" : "out.png");
     std::filesystem::remove(out);
     w.prompts.saveAnswer = QString::fromStdString(out.string());

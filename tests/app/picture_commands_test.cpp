@@ -35,6 +35,7 @@ struct Applied : Window {
     WritePicture(File("pic.png"), 120, 90, [](int x, int y) { return Quadrants(x, y, 120, 90); });
     Open(File("pic.png"));
     dialog->OnCommand(3);
+    WaitForApply(*dialog);
   }
 };
 
@@ -50,14 +51,15 @@ TEST(OpenPicture, ShowsThePictureInTheSourcePaneAndPreparesThePreview) {
   CMorvexDlg& d = *w.dialog;
   WritePicture(w.File("pic.bmp"), 80, 60, [](int x, int y) { return Quadrants(x, y, 80, 60); });
   w.Open(w.File("pic.bmp"));
-  EXPECT_EQ(w.prompts.openFilter, QString::fromUtf8(kOpenFilter));
+  EXPECT_EQ(w.prompts.openFilter, QString::fromStdString(OpenDialogFilter()));
   ASSERT_EQ(d.mainPicture.width, 80);
   EXPECT_EQ(d.paramsDirty, 1);
   EXPECT_EQ(d.pictureShown, 1);
   EXPECT_EQ(d.previewPicture.width, 80);
   const LayoutRect preview = d.ItemRect(d.areas.PreviewArea);
-  EXPECT_EQ(d.previewView.x, preview.left);
-  EXPECT_EQ(d.previewView.y, preview.top);
+  // Centred in its area.
+  EXPECT_EQ(d.previewView.x, preview.left + 10);
+  EXPECT_EQ(d.previewView.y, preview.top + 20);
   EXPECT_EQ(d.previewView.width, 80);
   EXPECT_EQ(d.previewView.which, 1);
 
@@ -112,6 +114,7 @@ TEST(Apply, WarpsIntoTheResultPaneAndWritesTheTimingLines) {
   w.Open(w.File("pic.png"));
   ::testing::internal::CaptureStderr();
   QTest::keyClick(&d, Qt::Key_Return);  // Apply is the default button
+  WaitForApply(d);
   const std::string log = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(log.find("GenerateAssistPolyline_Dis time = "), std::string::npos) << log;
   EXPECT_NE(log.find("MapAllPixels time = "), std::string::npos) << log;
@@ -150,7 +153,7 @@ TEST(SavePicture, OffersTheFiltersByTheOpenedFileAndItsTitle) {
 
   WritePicture(w.File("other.bmp"), 40, 30, [](int x, int y) { return Quadrants(x, y, 40, 30); });
   w.Open(w.File("other.bmp"));
-  w.dialog->OnCommand(3);
+  w.Apply();
   w.dialog->OnCommand(32772);
   EXPECT_EQ(w.prompts.saveFilter, QString::fromUtf8(kSaveFilterBmpFirst));
   EXPECT_EQ(w.prompts.saveExtension, "bmp");

@@ -120,19 +120,21 @@ TEST(ShapeList, ChoosingAnItemSelectsItsShapeAndAsksForAPreview) {
   EXPECT_TRUE(d.shapeLib.shape_polylines.empty());
 }
 
-TEST(ShapeList, LowestSelectedIndexWins) {
+TEST(ShapeList, ControlOrShiftClickStillSelectsOnlyTheLastShapeClicked) {
   Window w(5);
   CMorvexDlg& d = *w.dialog;
   w.Load();
   w.Press(1011);
   ClickItem(w, 4);
   ClickItem(w, 2, Qt::ControlModifier);
-  EXPECT_EQ(d.shapeSelect.list->selectedItems().size(), 2);
+  EXPECT_EQ(d.shapeSelect.list->selectedItems().size(), 1);
   EXPECT_EQ(d.shapeLib.selected, 2);
-  ClickItem(w, 1, Qt::ControlModifier);
-  EXPECT_EQ(d.shapeLib.selected, 1);
-  ClickItem(w, 1, Qt::ControlModifier);  // deselected: 2 is the lowest again
-  EXPECT_EQ(d.shapeLib.selected, 2);
+  ClickItem(w, 0, Qt::ShiftModifier);
+  ASSERT_EQ(d.shapeSelect.list->selectedItems().size(), 1);
+  EXPECT_EQ(d.shapeSelect.list->selectedItems()[0]->data(Qt::UserRole).toInt(), 0);
+  EXPECT_EQ(d.shapeLib.selected, 0);
+  // Each thumbnail names its shape.
+  EXPECT_EQ(d.shapeSelect.list->item(3)->toolTip(), "d");
 }
 
 TEST(ShapeList, OpenedBeforeTheLoadIsFilledByIt) {
@@ -228,8 +230,8 @@ TEST(ParameterControls, FeatherEditTakesTwoDigitsWithoutAPreview) {
   Window w;
   CMorvexDlg& d = *w.dialog;
   auto* feather = static_cast<QLineEdit*>(Control(w, 1030));
-  EXPECT_TRUE(feather->isHidden());
-  EXPECT_FALSE(feather->isEnabled());
+  EXPECT_FALSE(feather->isHidden());
+  EXPECT_TRUE(feather->isEnabled());
   EXPECT_EQ(feather->text(), "0");
   feather->setText("42");
   EXPECT_EQ(d.shapeLib.feather, 42);
@@ -257,13 +259,16 @@ TEST(LivePreview, OpeningShowsAWarpedPreviewAtTheNextPaint) {
   CMorvexDlg& d = *w.dialog;
   EXPECT_EQ(d.paramsDirty, 0);
   ASSERT_FALSE(d.previewPicture.result.empty());
-  // Each side of the small copy is scaled to 100 on its own.
+  // Each side of the small copy is scaled to 100 on its own; it is shown at
+  // the picture's proportions.
+  EXPECT_EQ(d.previewPicture.width, 100);
+  EXPECT_EQ(d.previewPicture.height, 100);
   EXPECT_EQ(d.previewView.width, 100);
-  EXPECT_EQ(d.previewView.height, 100);
+  EXPECT_EQ(d.previewView.height, 75);
   // On screen as rendered, and warped: not the small copy itself.
   const QImage shown = ShownPreview(d);
   for (int x = 0; x < 100; x += 7)
-    for (int y = 0; y < 100; y += 5)
+    for (int y = 0; y < 75; y += 5)
       ASSERT_EQ(shown.pixel(x, y), SurfacePixel(d.previewView.surface, x, y) | 0xFF000000u) << x << "," << y;
   EXPECT_NE(d.previewPicture.result, d.previewPicture.src);
 }
@@ -296,7 +301,7 @@ TEST(LivePreview, PaintWithoutAChangeOnlyPresentsWhatWasRendered) {
   CMorvexDlg& d = *w.dialog;
   const QImage before = ShownPreview(d);
   // Were the preview warped or rendered again, this would show.
-  std::fill(d.previewPicture.result.begin(), d.previewPicture.result.end(), 0xFF000000u);
+  std::fill(d.previewShown.result.begin(), d.previewShown.result.end(), 0xFF000000u);
   w.Paint();
   EXPECT_EQ(ShownPreview(d), before);
 }
@@ -313,12 +318,12 @@ TEST(LivePreview, ShapeWithoutLoopsKeepsThePreviousPreview) {
   w.Open(w.File("pic.png"));
   w.Paint();
   const QImage before = ShownPreview(d);
-  const PixelBlock result = d.previewPicture.result;
+  const PixelBlock result = d.previewShown.result;
   w.Press(1011);
   ClickItem(w, 2);
   w.Paint();
   EXPECT_EQ(d.paramsDirty, 0);
-  EXPECT_EQ(d.previewPicture.result, result);
+  EXPECT_EQ(d.previewShown.result, result);
   EXPECT_EQ(ShownPreview(d), before);
 }
 

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 
 #include "app/control_tags.h"
 #include "imagefiles/saver.h"
@@ -20,13 +23,22 @@ std::optional<QString> FakePrompts::AskOpenPath(QWidget*, const QString& filter)
   return openAnswer;
 }
 
-std::optional<QString> FakePrompts::AskSavePath(QWidget*, const QString& filter, const QString& defaultExtension,
-                                                const QString& initialName) {
+std::optional<SaveAnswer> FakePrompts::AskSavePath(QWidget*, const QString& filter,
+                                                   const QString& defaultExtension, const QString& initialName) {
   ++saveAsked;
   saveFilter = filter;
   saveExtension = defaultExtension;
   saveInitialName = initialName;
-  return saveAnswer;
+  if (onSaveAsked) onSaveAsked(saveAsked);
+  const std::optional<QString> path = saveAnswer;
+  const int index = saveFilterAnswer;
+  if (!path) return std::nullopt;
+  return SaveAnswer{*path, index};
+}
+
+bool FakePrompts::AskYesNo(QWidget*, const QString& text, const QString&, const QString&) {
+  questions << text;
+  return questionAnswers.isEmpty() ? true : questionAnswers.takeFirst();
 }
 
 bool FakePrompts::AskBmpOptions(QWidget*, int& selectedFormat) {
@@ -85,10 +97,10 @@ Pixel Quadrants(int x, int y, int w, int h) {
   return left ? 0xFF0000FFu : 0xFFFFFFFFu;
 }
 
-Window::Window(int shapes) {
+Window::Window(int shapes, const CMorvexDlg::Setup& extra) {
   const std::filesystem::path folder = File("shapes");
   WriteShapes(folder, shapes);
-  CMorvexDlg::Setup setup;
+  CMorvexDlg::Setup setup = extra;
   setup.prompts = &prompts;
   setup.shapeFolder = QString::fromStdString(folder.string());
   dialog = std::make_unique<CMorvexDlg>(setup);
@@ -108,6 +120,25 @@ void Window::Press(int id) {
   auto* button = qobject_cast<QAbstractButton*>(FindControl(dialog.get(), id));
   ASSERT_NE(button, nullptr) << id;
   button->click();
+}
+
+void Window::Apply() {
+  Press(3);
+  WaitForApply(*dialog);
+}
+
+void WaitForApply(CMorvexDlg& dialog) {
+  // Slow under the sanitizers: a minute for a picture of a few megapixels.
+  // Idle meanwhile, so that the job has the cores.
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (!dialog.ApplyRunning()) loop.quit();
+  });
+  poll.start(10);
+  QTimer::singleShot(std::chrono::minutes(3), &loop, &QEventLoop::quit);
+  if (dialog.ApplyRunning()) loop.exec();
+  ASSERT_FALSE(dialog.ApplyRunning());
 }
 
 void Window::Open(const std::filesystem::path& picture) {

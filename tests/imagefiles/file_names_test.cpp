@@ -26,7 +26,8 @@ TEST(ImageFileType, ClassifiesByEnding) {
   EXPECT_EQ(ImageFileType("/p/a.PNG"), kFileTypePng);
   EXPECT_EQ(ImageFileType("/p/a.Jpg"), kFileTypeJpg);
   EXPECT_EQ(ImageFileType("/p/photoJPG"), kFileTypeJpg);
-  EXPECT_EQ(ImageFileType("/p/a.jpeg"), kFileTypeNone);
+  for (const char* jpeg : {"/p/a.jpeg", "/p/a.JPEG", "/p/a.Jpe", "/p/a.jfif", "/p/a.JFIF"})
+    EXPECT_EQ(ImageFileType(jpeg), kFileTypeJpg) << jpeg;
   EXPECT_EQ(ImageFileType("/p/a.gif"), kFileTypeNone);
   EXPECT_EQ(ImageFileType(""), kFileTypeNone);
 }
