@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <semaphore>
+#include <thread>
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +18,7 @@
 
 #include "app/apply_job.h"
 #include "app/control_tags.h"
+#include "raster/message_sink.h"
 #include "window_test_support.h"
 
 namespace quorvel::testing {
@@ -111,6 +113,15 @@ TEST(ApplyJob, EscCancelsBetweenPassesAndTheResultStaysAsItWas) {
   h.hold = false;
   h.w.Apply();
   EXPECT_NE(d.mainPicture.result, before);
+}
+
+TEST(ApplyJob, AMessageFromTheWorkerIsShownByTheGuiThread) {
+  Window w;
+  std::thread([] { ShowMessage("来自后台.\r\nFrom the worker."); }).join();
+  EXPECT_TRUE(w.prompts.messages.isEmpty());  // not yet: queued
+  QApplication::processEvents();
+  EXPECT_EQ(w.prompts.messages.value(0), "来自后台.\nFrom the worker.");
+  EXPECT_FALSE(w.prompts.messageOffGuiThread);
 }
 
 TEST(Conveniences, DropOpensAsOpenWouldWithItsChecksAndMessages) {
