@@ -115,6 +115,30 @@ TEST(ApplyJob, EscCancelsBetweenPassesAndTheResultStaysAsItWas) {
   EXPECT_NE(d.mainPicture.result, before);
 }
 
+TEST(ApplyJob, AResizeWhileItRunsLeavesNoStripInTheGap) {
+  Held h;
+  CMorvexDlg& d = *h.w.dialog;
+  h.w.Paint();
+  h.hold = true;
+  h.w.Press(3);
+  h.WaitUntilHeld();
+  d.resize(1280, 780);
+  QApplication::processEvents();
+  h.w.Paint();
+  d.resize(1024, 680);
+  QApplication::processEvents();
+  h.release.release();
+  WaitForApply(d);
+  const QImage shown = d.Client()->grab().toImage();
+  const int gap_right = d.dstView.x;
+  for (int x = d.srcView.x + d.srcView.width; x < gap_right; ++x)
+    for (int y = d.srcView.y; y < d.srcView.y + d.srcView.height; y += 3)
+      ASSERT_EQ(shown.pixel(x, y), kPaneGrey) << x << "," << y;
+  // The result came in at the pane's new place.
+  const int cx = d.dstView.x + d.dstView.width / 2, cy = d.dstView.y + d.dstView.height / 2;
+  EXPECT_NE(shown.pixel(cx, cy), kPaneGrey);
+}
+
 TEST(ApplyJob, AMessageFromTheWorkerIsShownByTheGuiThread) {
   Window w;
   std::thread([] { ShowMessage("来自后台.\r\nFrom the worker."); }).join();
