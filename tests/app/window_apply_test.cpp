@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <semaphore>
+#include <thread>
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +18,7 @@
 
 #include "app/apply_job.h"
 #include "app/control_tags.h"
+#include "raster/message_sink.h"
 #include "window_test_support.h"
 
 namespace quorvel::testing {
@@ -111,6 +113,39 @@ TEST(ApplyJob, EscCancelsBetweenPassesAndTheResultStaysAsItWas) {
   h.hold = false;
   h.w.Apply();
   EXPECT_NE(d.mainPicture.result, before);
+}
+
+TEST(ApplyJob, AResizeWhileItRunsLeavesNoStripInTheGap) {
+  Held h;
+  CMorvexDlg& d = *h.w.dialog;
+  h.w.Paint();
+  h.hold = true;
+  h.w.Press(3);
+  h.WaitUntilHeld();
+  d.resize(1280, 780);
+  QApplication::processEvents();
+  h.w.Paint();
+  d.resize(1024, 680);
+  QApplication::processEvents();
+  h.release.release();
+  WaitForApply(d);
+  const QImage shown = d.Client()->grab().toImage();
+  const int gap_right = d.dstView.x;
+  for (int x = d.srcView.x + d.srcView.width; x < gap_right; ++x)
+    for (int y = d.srcView.y; y < d.srcView.y + d.srcView.height; y += 3)
+      ASSERT_EQ(shown.pixel(x, y), kPaneGrey) << x << "," << y;
+  // The result came in at the pane's new place.
+  const int cx = d.dstView.x + d.dstView.width / 2, cy = d.dstView.y + d.dstView.height / 2;
+  EXPECT_NE(shown.pixel(cx, cy), kPaneGrey);
+}
+
+TEST(ApplyJob, AMessageFromTheWorkerIsShownByTheGuiThread) {
+  Window w;
+  std::thread([] { ShowMessage("来自后台.\r\nFrom the worker."); }).join();
+  EXPECT_TRUE(w.prompts.messages.isEmpty());  // not yet: queued
+  QApplication::processEvents();
+  EXPECT_EQ(w.prompts.messages.value(0), "来自后台.\nFrom the worker.");
+  EXPECT_FALSE(w.prompts.messageOffGuiThread);
 }
 
 TEST(Conveniences, DropOpensAsOpenWouldWithItsChecksAndMessages) {

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QThread>
 #include <QTimer>
 
 #include "app/control_tags.h"
@@ -48,6 +49,7 @@ bool FakePrompts::AskBmpOptions(QWidget*, int& selectedFormat) {
 }
 
 void FakePrompts::ShowMessageBox(QWidget*, const QString& caption, const QString& text) {
+  messageOffGuiThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
   captions << caption;
   messages << text;
 }

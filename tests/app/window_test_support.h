@@ -37,6 +37,7 @@ class FakePrompts final : public IUserPrompts {
   int bmpAsked = 0;
   int bmpFormatOffered = -1;
   QStringList captions, messages;
+  bool messageOffGuiThread = false;  // a box was asked for from another thread
   QStringList questions;            // every AskYesNo text
   QList<bool> questionAnswers;      // answered in turn; yes once they run out
   // Called with each save question's answer, to change the next one.
