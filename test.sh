@@ -29,7 +29,7 @@ fi
 fuzz_seconds=${QUORVEL_FUZZ_SECONDS:-60}
 if [ "$fuzz_seconds" != 0 ]; then
   mkdir -p build-fuzz
-  for target in bmp_load png_decode jpeg_decode shape_file svg_build; do
+  for target in bmp_load png_decode jpeg_decode webp_decode tiff_decode heif_decode shape_file svg_build; do
     echo "== fuzz $target, $fuzz_seconds s"
     fuzz/run.sh "$target" "$fuzz_seconds" 2>"build-fuzz/$target.log" ||
       { tail -n 80 "build-fuzz/$target.log"; exit 1; }

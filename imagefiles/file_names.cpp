@@ -22,6 +22,10 @@ int ImageFileType(std::string_view name) {
   if (EndsWithNoCase(name, "bmp")) return kFileTypeBmp;
   if (EndsWithNoCase(name, "png")) return kFileTypePng;
   if (EndsWithNoCase(name, "jpg")) return kFileTypeJpg;
+  if (EndsWithNoCase(name, "webp")) return kFileTypeWebp;
+  if (EndsWithNoCase(name, "tif") || EndsWithNoCase(name, "tiff")) return kFileTypeTiff;
+  if (EndsWithNoCase(name, "heic") || EndsWithNoCase(name, "heif") || EndsWithNoCase(name, "avif"))
+    return kFileTypeHeif;
   return kFileTypeNone;
 }
 
