@@ -9,7 +9,7 @@ quorvel_packages=(
   qt6-base-dev libgl-dev
   clang libclang-rt-14-dev valgrind
   qt6-svg-dev libeigen3-dev
-  dpkg-dev fakeroot file lintian desktop-file-utils appstream
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 quorvel_install_missing() {
