@@ -247,7 +247,6 @@ DecodeStatus DecodeOpened(TIFF* tif, const bool& failed, TCodecPicture& out) {
   if (!ReadLayout(tif, l) || l.width == 0 || l.height == 0) return DecodeStatus::kUnreadable;
   if (l.width > kMaxCodecSide || l.height > kMaxCodecSide) return DecodeStatus::kTooLarge;
   const bool plain = IsPlainLayout(tif, l);
-  // The RGBA reader reports alpha for what it takes as such.
   const int outBytes = l.alpha ? 4 : 3;
   const auto w = static_cast<std::int32_t>(l.width);
   const auto h = static_cast<std::int32_t>(l.height);
@@ -280,7 +279,8 @@ DecodeStatus DecodeOpened(TIFF* tif, const bool& failed, TCodecPicture& out) {
 DecodeStatus DecodeTiff(const std::uint8_t* data, std::size_t size, TCodecPicture& out) {
   MemorySource source{data, size, 0};
   bool failed = false;
-  TIFF* tif = OpenTiff("rm", &source, &failed, true);
+  // Mapped: strips are read in place rather than copied out.
+  TIFF* tif = OpenTiff("r", &source, &failed, true);
   if (!tif) return DecodeStatus::kUnreadable;
   const DecodeStatus status = DecodeOpened(tif, failed, out);
   TIFFClose(tif);
