@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test with ctest; then the
-# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and each
-# fuzz target for a minute. Any sanitizer report fails the run.
+# Installs what is missing, builds, runs every test with ctest, and builds and
+# checks the Debian package; then the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and each fuzz target for a minute. Any
+# sanitizer report fails the run.
 #   QUORVEL_SANITIZE=0     skips the sanitizer build
 #   QUORVEL_FUZZ_SECONDS=N runs each fuzz target N seconds (0 skips them)
 set -euo pipefail
@@ -13,6 +14,7 @@ build=${QUORVEL_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+packaging/check_deb.sh "$build"
 
 # The window tests join: offscreen they run as quickly and quietly under the
 # sanitizers as the rest.
@@ -29,7 +31,7 @@ fi
 fuzz_seconds=${QUORVEL_FUZZ_SECONDS:-60}
 if [ "$fuzz_seconds" != 0 ]; then
   mkdir -p build-fuzz
-  for target in bmp_load png_decode jpeg_decode shape_file svg_build; do
+  for target in bmp_load png_decode jpeg_decode webp_decode tiff_decode heif_decode shape_file svg_build; do
     echo "== fuzz $target, $fuzz_seconds s"
     fuzz/run.sh "$target" "$fuzz_seconds" 2>"build-fuzz/$target.log" ||
       { tail -n 80 "build-fuzz/$target.log"; exit 1; }

@@ -21,7 +21,9 @@ std::vector<std::string> Split(std::string_view text, char separator) {
 }  // namespace
 
 SaveDialogChoice SaveDialogChoiceFor(int fileType) {
-  if (fileType == kFileTypePng || fileType == kFileTypeJpg) return {kSaveFilterJpgFirst, "jpg"};
+  if (fileType == kFileTypePng || fileType == kFileTypeJpg || fileType == kFileTypeWebp ||
+      fileType == kFileTypeTiff || fileType == kFileTypeHeif)
+    return {kSaveFilterJpgFirst, "jpg"};
   return {kSaveFilterBmpFirst, "bmp"};
 }
 

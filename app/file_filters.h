@@ -8,19 +8,25 @@
 
 namespace quorvel {
 
-inline constexpr char kOpenFilter[] = "BMP PNG JPG (*.bmp, *.png, *.jpg)|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.jfif||";
+inline constexpr char kOpenFilter[] =
+    "BMP PNG JPG WebP TIFF HEIC AVIF (*.bmp, *.png, *.jpg, *.webp, *.tif, *.tiff, *.heic, *.heif, *.avif)"
+    "|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.jfif;*.webp;*.tif;*.tiff;*.heic;*.heif;*.avif||";
 // Offered after every picture type, for a picture whose name has no known ending.
 inline constexpr char kAllFilesFilter[] = "All files (*)|*||";
-// PNG comes last: it keeps the result's alpha, which the two others drop.
-inline constexpr char kSaveFilterJpgFirst[] = "JPG(*.jpg)|*.jpg|BMP(*.bmp)|*.bmp|PNG(*.png)|*.png||";
-inline constexpr char kSaveFilterBmpFirst[] = "BMP(*.bmp)|*.bmp|JPG(*.jpg)|*.jpg|PNG(*.png)|*.png||";
+// PNG comes last of the three: it keeps the result's alpha, which the two
+// others drop. WebP and TIFF, which keep it too, follow.
+inline constexpr char kSaveFilterJpgFirst[] = "JPG(*.jpg)|*.jpg|BMP(*.bmp)|*.bmp|PNG(*.png)|*.png|"
+                                              "WebP(*.webp)|*.webp|TIFF(*.tif)|*.tif;*.tiff||";
+inline constexpr char kSaveFilterBmpFirst[] = "BMP(*.bmp)|*.bmp|JPG(*.jpg)|*.jpg|PNG(*.png)|*.png|"
+                                              "WebP(*.webp)|*.webp|TIFF(*.tif)|*.tif;*.tiff||";
 
 struct SaveDialogChoice {
   const char* filter;
   const char* defaultExtension;
 };
 
-// A picture read from PNG or JPG is offered JPG first, anything else BMP.
+// A picture read from PNG, JPG, WebP, TIFF or HEIF is offered JPG first,
+// anything else BMP.
 SaveDialogChoice SaveDialogChoiceFor(int fileType);
 
 struct FilterEntry {

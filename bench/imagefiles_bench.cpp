@@ -1,6 +1,8 @@
-// Loading and saving 5000 x 5000 pictures: JPEG and PNG through the codec
-// layer, BMP through the direct reader and writer. The files are made once,
-// in-process, in a temporary folder.
+// Loading and saving 5000 x 5000 pictures: JPEG, PNG, WebP, TIFF, HEIC and
+// AVIF through the codec layer, BMP through the direct reader and writer.
+// The files are made once, in-process, in a temporary folder; HEIC and AVIF
+// (which the program only reads) with libheif's encoders, only when their
+// benchmarks run.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -11,6 +13,7 @@
 #include "imagefiles/loader.h"
 #include "imagefiles/saver.h"
 #include "raster/image_pair.h"
+#include "tests/support/heif_sample.h"
 
 namespace quorvel {
 namespace {
@@ -49,6 +52,9 @@ struct Corpus {
     folder = ::mkdtemp(pattern.data());
     WriteJpeg(opaque.data(), kSide, folder / "in.jpg", kSide);
     WritePng(withAlpha.data(), kSide, folder / "in.png", kSide);
+    WriteWebp(opaque.data(), kSide, folder / "in-lossy.webp", kSide);
+    WriteWebp(withAlpha.data(), kSide, folder / "in-lossless.webp", kSide);
+    WriteTiff(withAlpha.data(), kSide, folder / "in.tif", kSide);
     TImagePair pair;
     pair.width = pair.height = kSide;
     pair.result = opaque;
@@ -65,8 +71,22 @@ Corpus& Files() {
   return corpus;
 }
 
-void Load(benchmark::State& state, const char* name) {
-  const auto path = Files().folder / name;
+// Made on first use: a 5000 x 5000 AVIF takes the encoder a while.
+const std::filesystem::path& HeifFile(testing::HeifKind kind) {
+  static const std::filesystem::path heic = [] {
+    const auto path = Files().folder / "in.heic";
+    testing::WriteHeifSample(Files().opaque.data(), kSide, kSide, false, testing::HeifKind::kHeic, {}, path);
+    return path;
+  }();
+  static const std::filesystem::path avif = [] {
+    const auto path = Files().folder / "in.avif";
+    testing::WriteHeifSample(Files().opaque.data(), kSide, kSide, false, testing::HeifKind::kAvif, {}, path);
+    return path;
+  }();
+  return kind == testing::HeifKind::kAvif ? avif : heic;
+}
+
+void LoadPath(benchmark::State& state, const std::filesystem::path& path) {
   for (auto _ : state) {
     TImagePair pair;
     if (LoadImageFile(pair, path) != 1) state.SkipWithError("load failed");
@@ -74,9 +94,35 @@ void Load(benchmark::State& state, const char* name) {
   }
 }
 
+void Load(benchmark::State& state, const char* name) { LoadPath(state, Files().folder / name); }
+
 void BM_LoadJpeg5000(benchmark::State& state) { Load(state, "in.jpg"); }
 void BM_LoadPng5000(benchmark::State& state) { Load(state, "in.png"); }
 void BM_LoadBmp5000(benchmark::State& state) { Load(state, "in.bmp"); }
+void BM_LoadWebpLossy5000(benchmark::State& state) { Load(state, "in-lossy.webp"); }
+void BM_LoadWebpLossless5000(benchmark::State& state) { Load(state, "in-lossless.webp"); }
+void BM_LoadTiff5000(benchmark::State& state) { Load(state, "in.tif"); }
+void BM_LoadHeic5000(benchmark::State& state) { LoadPath(state, HeifFile(testing::HeifKind::kHeic)); }
+void BM_LoadAvif5000(benchmark::State& state) { LoadPath(state, HeifFile(testing::HeifKind::kAvif)); }
+
+// The opaque picture goes lossy at quality 90, the one with alpha lossless.
+void BM_WriteWebpLossy5000(benchmark::State& state) {
+  const auto path = Files().folder / "out.webp";
+  for (auto _ : state)
+    if (!WriteWebp(Files().opaque.data(), kSide, path, kSide)) state.SkipWithError("write failed");
+}
+
+void BM_WriteWebpLossless5000(benchmark::State& state) {
+  const auto path = Files().folder / "out.webp";
+  for (auto _ : state)
+    if (!WriteWebp(Files().withAlpha.data(), kSide, path, kSide)) state.SkipWithError("write failed");
+}
+
+void BM_WriteTiff5000(benchmark::State& state) {
+  const auto path = Files().folder / "out.tif";
+  for (auto _ : state)
+    if (!WriteTiff(Files().withAlpha.data(), kSide, path, kSide)) state.SkipWithError("write failed");
+}
 
 void BM_WriteJpeg5000(benchmark::State& state) {
   const auto path = Files().folder / "out.jpg";
@@ -106,6 +152,14 @@ BENCHMARK(BM_LoadBmp5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteJpeg5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WritePng5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveBmp5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadWebpLossy5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadWebpLossless5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadTiff5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadHeic5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadAvif5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteWebpLossy5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteWebpLossless5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteTiff5000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quorvel

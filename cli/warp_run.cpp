@@ -95,6 +95,7 @@ int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::file
   TImagePair* warped = &main;
   if (options.preview) {
     if (!MakeSmallSource(small, main)) return kExitPictureRefused;
+    small.iccProfile = main.iccProfile;
     warped = &small;
   }
   const WarpKind kind = options.preview ? WarpKind::Preview : WarpKind::Apply;
@@ -121,7 +122,9 @@ std::filesystem::path BatchOutputPath(const std::filesystem::path& folder,
     ending = Lower(input.extension().string());
     if (!ending.empty()) ending.erase(0, 1);
     if (ImageFileType("." + ending) == kFileTypeJpg) ending = "jpg";
-    if (ending != "bmp" && ending != "jpg" && ending != "png") ending = "png";
+    if (ending == "tiff") ending = "tif";
+    if (ending != "bmp" && ending != "jpg" && ending != "png" && ending != "webp" && ending != "tif")
+      ending = "png";
   }
   return folder / (input.stem().string() + "." + ending);
 }

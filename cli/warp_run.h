@@ -33,7 +33,8 @@ int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::file
                 const std::filesystem::path& output, WarpScratch* scratch = nullptr);
 
 // Where a picture of a batch is written: the input's stem in folder, with
-// the ending asked for or else the input's own (jpeg, jpe, jfif -> jpg; unknown -> png).
+// the ending asked for or else the input's own (jpeg, jpe, jfif -> jpg,
+// tiff -> tif; unknown and read-only ones, such as heic, -> png).
 std::filesystem::path BatchOutputPath(const std::filesystem::path& folder,
                                       const std::filesystem::path& input, const std::string& ext);
 

@@ -1,5 +1,5 @@
 // Writes small seed files for the fuzz targets into the folder given:
-// bmp/, png/, jpeg/ and shape/ below it. Real-world samples come from the
+// bmp/, png/, jpeg/, webp/, tiff/, heif/ and shape/ below it. Real-world samples come from the
 // shared test data instead; these add the shapes and the exact layouts our
 // own writers produce.
 #include <cmath>
@@ -12,6 +12,8 @@
 #include "raster/image_pair.h"
 #include "shapebuild/loop_encoder.h"
 #include "shapebuild/shape_writer.h"
+#include "tests/support/heif_sample.h"
+#include "tests/support/icc_sample.h"
 
 namespace {
 
@@ -52,6 +54,15 @@ bool WritePictures(const fs::path& root) {
       ok &= WritePng(pair.result.data(), s.h, root / "png" / (stem + ".png"), s.w);
       ok &= WriteJpeg(pair.result.data(), s.h, root / "jpeg" / (stem + ".jpg"), s.w);
       if (s.w >= 15 && s.h >= 15) ok &= SaveImageFile(pair, root / "bmp" / (stem + ".bmp")) == 1;
+      // Every other seed of the new formats carries a profile.
+      const ByteBlock profile = n % 2 ? testing::MakeIccProfile(stem) : ByteBlock();
+      ok &= WriteWebp(pair.result.data(), s.h, root / "webp" / (stem + ".webp"), s.w, profile);
+      ok &= WriteTiff(pair.result.data(), s.h, root / "tiff" / (stem + ".tif"), s.w, profile);
+      if (s.w >= 8 && s.h >= 8)
+        for (auto kind : {testing::HeifKind::kHeic, testing::HeifKind::kAvif})
+          ok &= testing::WriteHeifSample(pair.result.data(), s.w, s.h, alpha, kind, profile,
+                                         root / "heif" / (stem + (kind == testing::HeifKind::kAvif ? ".avif" : ".heic")),
+                                         50);
     }
   }
   return ok;
@@ -102,7 +113,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const fs::path root = argv[1];
-  for (const char* sub : {"bmp", "png", "jpeg", "shape"}) fs::create_directories(root / sub);
+  for (const char* sub : {"bmp", "png", "jpeg", "webp", "tiff", "heif", "shape"})
+    fs::create_directories(root / sub);
   if (!WritePictures(root) || !WriteShapes(root)) {
     std::fprintf(stderr, "make_fuzz_seeds: could not write the seeds\n");
     return 1;

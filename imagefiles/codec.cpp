@@ -1,5 +1,6 @@
 #include "imagefiles/codec.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -80,11 +81,43 @@ bool AllocCodecPicture(TCodecPicture& picture, std::int32_t width, std::int32_t 
   return true;
 }
 
+bool HasTransparency(const TCodecPicture& picture) {
+  if (picture.bitCount != 32) return false;
+  for (std::int32_t r = 0; r < picture.height; ++r) {
+    const std::uint8_t* p = picture.TopRow(r) + 3;
+    for (std::int32_t x = 0; x < picture.width; ++x, p += 4)
+      if (*p != 255) return true;
+  }
+  return false;
+}
+
+void UnpremultiplyRow(std::uint8_t* bgra, std::int32_t width) {
+  for (std::int32_t x = 0; x < width; ++x, bgra += 4) {
+    const unsigned a = bgra[3];
+    if (a == 255) continue;
+    for (int c = 0; c < 3; ++c)
+      bgra[c] = a == 0 ? 0 : static_cast<std::uint8_t>(std::min(255u, (bgra[c] * 255u + a / 2) / a));
+  }
+}
+
 int SniffFormat(const std::uint8_t* data, std::size_t size) {
   static const std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (size >= 8 && std::memcmp(data, kPngSignature, 8) == 0) return kFormatPng;
   if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) return kFormatJpeg;
   if (size >= 2 && data[0] == 'B' && data[1] == 'M') return kFormatBmp;
+  if (size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0)
+    return kFormatWebp;
+  // Classic and big TIFF, either byte order.
+  if (size >= 4 && ((data[0] == 'I' && data[1] == 'I' && (data[2] == 42 || data[2] == 43) && data[3] == 0) ||
+                    (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && (data[3] == 42 || data[3] == 43))))
+    return kFormatTiff;
+  // An ISO media file whose major brand is a still-picture one.
+  if (size >= 12 && std::memcmp(data + 4, "ftyp", 4) == 0) {
+    static const char* const kBrands[] = {"heic", "heix", "heim", "heis", "hevc", "hevx",
+                                          "mif1", "msf1", "avif", "avis"};
+    for (const char* brand : kBrands)
+      if (std::memcmp(data + 8, brand, 4) == 0) return kFormatHeif;
+  }
   return 0;
 }
 
@@ -100,11 +133,10 @@ DecodeStatus ImageCodec::DecodeMemory(const std::uint8_t* data, std::size_t size
   if (!data || size == 0) return status_ = DecodeStatus::kUnreadable;
   status_ = DecodeAs(data, size, format);
   if (status_ == DecodeStatus::kUnreadable) {
-    // Only PNG and JPEG stand in for each other: a BMP file never reaches
-    // the codec's BMP reader, which skips the loader's BMP checks.
+    // Only the compressed formats stand in for each other: a BMP file never
+    // reaches the codec's BMP reader, which skips the loader's BMP checks.
     const int actual = SniffFormat(data, size);
-    if (actual != format && (actual == kFormatPng || actual == kFormatJpeg) &&
-        (format == kFormatPng || format == kFormatJpeg))
+    if (actual != format && actual != 0 && actual != kFormatBmp && format != kFormatBmp)
       status_ = DecodeAs(data, size, actual);
   }
   if (status_ != DecodeStatus::kDecoded) picture_ = TCodecPicture{};
@@ -117,6 +149,9 @@ DecodeStatus ImageCodec::DecodeAs(const std::uint8_t* data, std::size_t size, in
     case kFormatPng: return DecodePng(data, size, picture_);
     case kFormatJpeg: return DecodeJpeg(data, size, picture_);
     case kFormatBmp: return DecodeBmpImage(data, size, picture_);
+    case kFormatWebp: return DecodeWebp(data, size, picture_);
+    case kFormatTiff: return DecodeTiff(data, size, picture_);
+    case kFormatHeif: return DecodeHeif(data, size, picture_);
     default: return DecodeStatus::kUnreadable;
   }
 }
@@ -142,6 +177,10 @@ bool ImageCodec::EncodeFile(const std::filesystem::path& file, int format) const
     return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeJpeg(picture_, f, kJpegQuality); });
   if (format == kFormatPng)
     return WriteFileAtomically(file, [&](std::FILE* f) { return EncodePng(picture_, f); });
+  if (format == kFormatWebp)
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeWebp(picture_, f, kJpegQuality); });
+  if (format == kFormatTiff)
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeTiff(picture_, f); });
   return false;
 }
 

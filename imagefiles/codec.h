@@ -16,6 +16,9 @@ namespace quorvel {
 inline constexpr int kFormatBmp = 1;
 inline constexpr int kFormatJpeg = 3;
 inline constexpr int kFormatPng = 4;
+inline constexpr int kFormatWebp = 5;
+inline constexpr int kFormatTiff = 6;
+inline constexpr int kFormatHeif = 7;  // HEIC and AVIF; decoded only
 
 inline constexpr int kJpegQuality = 90;
 
@@ -23,8 +26,9 @@ class ImageCodec {
  public:
   ImageCodec() = default;
 
-  // Decodes a file (or block) of the given format. When that fails, a PNG or
-  // JPEG whose content says otherwise is decoded as what it is. A picture
+  // Decodes a file (or block) of the given format. When that fails, a file
+  // of another codec format (not BMP) whose content says so is decoded as
+  // what it is. A picture
   // above kMaxCodecSide a side is refused from its header, before its pixels
   // are allocated. A previous picture is dropped first.
   DecodeStatus DecodeFile(const std::filesystem::path& file, int format);
@@ -37,6 +41,11 @@ class ImageCodec {
   // Whether the held picture carries alpha (it is then held at 32 bits).
   bool HasAlpha() const { return picture_.bitCount == 32; }
 
+  // The ICC profile the decoded file carried (empty without one), and the
+  // one EncodeFile embeds; the pixels are never converted.
+  const ByteBlock& IccProfile() const { return picture_.iccProfile; }
+  void SetIccProfile(const ByteBlock& profile) { picture_.iccProfile = profile; }
+
   // Copies the held picture out as a BMP memory image: 24 bits when opaque,
   // 32 with alpha kept. out must be empty on entry.
   [[nodiscard]] bool EncodeMemory(int format, ByteBlock& out) const;
@@ -46,7 +55,9 @@ class ImageCodec {
   [[nodiscard]] bool TakeMemoryImage(ByteBlock& out);
 
   // Writes the held picture to file: kFormatJpeg at kJpegQuality (alpha
-  // dropped), kFormatPng keeping alpha. The file is replaced only once the
+  // dropped); kFormatPng keeping alpha; kFormatWebp lossless when some pixel
+  // is not opaque, else lossy at kJpegQuality; kFormatTiff as 8-bit RGBA,
+  // deflated. The ICC profile goes along; no orientation is written. The file is replaced only once the
   // new one is complete.
   [[nodiscard]] bool EncodeFile(const std::filesystem::path& file, int format) const;
 
@@ -58,7 +69,7 @@ class ImageCodec {
 };
 
 // The format a block's first bytes announce (kFormatPng, kFormatJpeg,
-// kFormatBmp), or 0.
+// kFormatBmp, kFormatWebp, kFormatTiff, kFormatHeif), or 0.
 int SniffFormat(const std::uint8_t* data, std::size_t size);
 
 }  // namespace quorvel

@@ -7,6 +7,7 @@
 #include <jpeglib.h>
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -67,6 +68,17 @@ void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::int32_t width, 
   }
 }
 
+// The profile as its APP2 segments hold it, in their numbered order; an
+// incomplete set counts as none.
+void ReadIccProfile(jpeg_decompress_struct* cinfo, TCodecPicture& out) {
+  JOCTET* profile = nullptr;
+  unsigned int length = 0;
+  if (jpeg_read_icc_profile(cinfo, &profile, &length) && profile && length > 0 &&
+      TryAllocBytes(out.iccProfile, length))
+    std::memcpy(out.iccProfile.data(), profile, length);
+  std::free(profile);
+}
+
 struct JpegDecodeState {
   const std::uint8_t* data;
   std::size_t size;
@@ -96,12 +108,14 @@ void RunJpegDecode(jpeg_decompress_struct* cinfo, JpegErrors* errors, JpegDecode
   jpeg_create_decompress(cinfo);
   jpeg_mem_src(cinfo, st->data, static_cast<unsigned long>(st->size));
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
   jpeg_read_header(cinfo, TRUE);
   if (cinfo->image_width > kMaxCodecSide || cinfo->image_height > kMaxCodecSide) {
     st->status = DecodeStatus::kTooLarge;
     return;
   }
   const int orientation = OrientationOf(*cinfo);
+  ReadIccProfile(cinfo, *st->out);
   const bool cmyk = cinfo->num_components == 4;
   cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   jpeg_start_decompress(cinfo);
@@ -141,6 +155,10 @@ bool RunJpegEncode(jpeg_compress_struct* cinfo, JpegErrors* errors, JpegEncodeSt
   jpeg_set_defaults(cinfo);
   jpeg_set_quality(cinfo, st->quality, TRUE);
   jpeg_start_compress(cinfo, TRUE);
+  // Only the profile: an EXIF segment could turn the upright picture again.
+  // 255 segments of 65519 bytes each are all a JPEG can hold.
+  if (!p.iccProfile.empty() && p.iccProfile.size() <= 255u * 65519u)
+    jpeg_write_icc_profile(cinfo, p.iccProfile.data(), static_cast<unsigned int>(p.iccProfile.size()));
   while (cinfo->next_scanline < cinfo->image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(p.TopRow(static_cast<std::int32_t>(cinfo->next_scanline)));
     jpeg_write_scanlines(cinfo, &row, 1);

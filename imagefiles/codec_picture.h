@@ -1,5 +1,5 @@
 // The codec layer's held picture and the format workers behind ImageCodec.
-// libpng and libjpeg are seen only by codec_png.cpp and codec_jpeg.cpp.
+// Each library is seen only by its own codec_<format>.cpp.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +25,7 @@ struct TCodecPicture {
   std::int32_t height = 0;
   std::uint16_t bitCount = 0;
   std::size_t stride = 0;
+  ByteBlock iccProfile;  // as the file carried it; empty without one
 
   // Row r counted from the top of the picture.
   std::uint8_t* TopRow(std::int32_t r) {
@@ -47,5 +48,17 @@ DecodeStatus DecodePng(const std::uint8_t* data, std::size_t size, TCodecPicture
 DecodeStatus DecodeJpeg(const std::uint8_t* data, std::size_t size, TCodecPicture& out);
 bool EncodePng(const TCodecPicture& picture, std::FILE* file);
 bool EncodeJpeg(const TCodecPicture& picture, std::FILE* file, int quality);
+DecodeStatus DecodeWebp(const std::uint8_t* data, std::size_t size, TCodecPicture& out);
+bool EncodeWebp(const TCodecPicture& picture, std::FILE* file, int quality);
+DecodeStatus DecodeTiff(const std::uint8_t* data, std::size_t size, TCodecPicture& out);
+bool EncodeTiff(const TCodecPicture& picture, std::FILE* file);
+DecodeStatus DecodeHeif(const std::uint8_t* data, std::size_t size, TCodecPicture& out);
+
+// Whether any pixel of a 32-bit picture is less than opaque.
+bool HasTransparency(const TCodecPicture& picture);
+
+// Turns 32-bit pixels stored with premultiplied colour into straight
+// colour, as the rest of the system keeps them.
+void UnpremultiplyRow(std::uint8_t* bgra, std::int32_t width);
 
 }  // namespace quorvel

@@ -46,6 +46,17 @@ bool PointRowsAt(std::vector<png_bytep>& rows, TCodecPicture& picture) noexcept 
   return true;
 }
 
+// A profile libpng finds broken is dropped with a warning, not an error.
+void ReadIccProfile(png_structp png, png_infop info, TCodecPicture& out) {
+  png_charp name = nullptr;
+  int compression = 0;
+  png_bytep profile = nullptr;
+  png_uint_32 length = 0;
+  if (png_get_iCCP(png, info, &name, &compression, &profile, &length) == PNG_INFO_iCCP &&
+      profile && length > 0 && TryAllocBytes(out.iccProfile, length))
+    std::memcpy(out.iccProfile.data(), profile, length);
+}
+
 void RunPngDecode(png_structp png, png_infop info, PngDecodeState* st) {
   if (setjmp(png_jmpbuf(png))) {
     st->status = DecodeStatus::kUnreadable;
@@ -61,6 +72,7 @@ void RunPngDecode(png_structp png, png_infop info, PngDecodeState* st) {
     st->status = DecodeStatus::kTooLarge;
     return;
   }
+  ReadIccProfile(png, info, *st->out);
   const int colorType = png_get_color_type(png, info);
   const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 ||
                      png_get_valid(png, info, PNG_INFO_tRNS) != 0;
@@ -103,6 +115,12 @@ bool RunPngEncode(png_structp png, png_infop info, PngEncodeState* st) {
   // little size. One filter and zlib's fastest level cut it to a seventh.
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
   png_set_compression_level(png, 1);
+  // A profile libpng refuses (one for grey pictures, say) is left out
+  // rather than failing the save.
+  png_set_benign_errors(png, 1);
+  if (!p.iccProfile.empty())
+    png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE, p.iccProfile.data(),
+                 static_cast<png_uint_32>(p.iccProfile.size()));
   png_write_info(png, info);
   png_set_bgr(png);
   png_write_image(png, st->rows.data());

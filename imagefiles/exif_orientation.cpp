@@ -47,7 +47,10 @@ int ExifOrientation(const std::uint8_t* payload, std::size_t size) {
   return 1;
 }
 
-void OrientPixels24(const std::uint8_t* src, std::int32_t width, std::int32_t height,
+namespace {
+
+template <int kBytes>
+void OrientPixelsAs(const std::uint8_t* src, std::int32_t width, std::int32_t height,
                     int orientation, std::uint8_t* dstTop, std::ptrdiff_t dstStep) {
   // Upright (x, y) shows stored column c0 + cx*x + cy*y and row
   // r0 + rx*x + ry*y; as a source offset that is one step per x and per y.
@@ -70,19 +73,28 @@ void OrientPixels24(const std::uint8_t* src, std::int32_t width, std::int32_t he
   const std::ptrdiff_t w = width;
   const std::ptrdiff_t c0 = a.c0Last ? w - 1 : 0;
   const std::ptrdiff_t r0 = a.r0Last ? height - 1 : 0;
-  const std::ptrdiff_t stepX = (a.rx * w + a.cx) * 3;
-  const std::ptrdiff_t stepY = (a.ry * w + a.cy) * 3;
+  const std::ptrdiff_t stepX = (a.rx * w + a.cx) * kBytes;
+  const std::ptrdiff_t stepY = (a.ry * w + a.cy) * kBytes;
   // Offsets, not pointers: the step past the last pixel may leave src.
-  std::ptrdiff_t rowStart = (r0 * w + c0) * 3;
+  std::ptrdiff_t rowStart = (r0 * w + c0) * kBytes;
   for (std::int32_t y = 0; y < outH; ++y, rowStart += stepY) {
     std::uint8_t* d = dstTop + y * dstStep;
     std::ptrdiff_t s = rowStart;
-    for (std::int32_t x = 0; x < outW; ++x, d += 3, s += stepX) {
-      d[0] = src[s];
-      d[1] = src[s + 1];
-      d[2] = src[s + 2];
-    }
+    for (std::int32_t x = 0; x < outW; ++x, d += kBytes, s += stepX)
+      for (int b = 0; b < kBytes; ++b) d[b] = src[s + b];
   }
+}
+
+}  // namespace
+
+void OrientPixels24(const std::uint8_t* src, std::int32_t width, std::int32_t height,
+                    int orientation, std::uint8_t* dstTop, std::ptrdiff_t dstStep) {
+  OrientPixelsAs<3>(src, width, height, orientation, dstTop, dstStep);
+}
+
+void OrientPixels32(const std::uint8_t* src, std::int32_t width, std::int32_t height,
+                    int orientation, std::uint8_t* dstTop, std::ptrdiff_t dstStep) {
+  OrientPixelsAs<4>(src, width, height, orientation, dstTop, dstStep);
 }
 
 }  // namespace quorvel

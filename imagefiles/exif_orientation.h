@@ -20,5 +20,8 @@ inline bool OrientationSwapsSides(int orientation) { return orientation >= 5 && 
 // oriented size: sides swapped for 5..8.
 void OrientPixels24(const std::uint8_t* src, std::int32_t width, std::int32_t height,
                     int orientation, std::uint8_t* dstTop, std::ptrdiff_t dstStep);
+// The same for 4 bytes a pixel (B G R A).
+void OrientPixels32(const std::uint8_t* src, std::int32_t width, std::int32_t height,
+                    int orientation, std::uint8_t* dstTop, std::ptrdiff_t dstStep);
 
 }  // namespace quorvel

@@ -23,6 +23,10 @@ int ImageFileType(std::string_view name) {
   if (EndsWithNoCase(name, "png")) return kFileTypePng;
   for (const char* jpeg : {"jpg", "jpeg", "jpe", "jfif"})
     if (EndsWithNoCase(name, jpeg)) return kFileTypeJpg;
+  if (EndsWithNoCase(name, "webp")) return kFileTypeWebp;
+  if (EndsWithNoCase(name, "tif") || EndsWithNoCase(name, "tiff")) return kFileTypeTiff;
+  if (EndsWithNoCase(name, "heic") || EndsWithNoCase(name, "heif") || EndsWithNoCase(name, "avif"))
+    return kFileTypeHeif;
   return kFileTypeNone;
 }
 

@@ -22,8 +22,9 @@ const char* MessageFor(BmpVerdict verdict) {
 
 // The codec hands its picture over as a BMP memory image, read like a file.
 // Taken rather than copied: a fresh 100 MB block costs more than decoding.
-DecodeStatus TakeFromCodec(ImageCodec& codec, TDecodedPicture& out) {
+DecodeStatus TakeFromCodec(ImageCodec& codec, TDecodedPicture& out, ByteBlock& profile) {
   if (!codec.HasPicture()) return codec.Status();
+  profile = codec.IccProfile();
   ByteBlock image;
   if (!codec.TakeMemoryImage(image) ||
       !ReadBmpMemoryImage(image.data(), image.size(), out))
@@ -32,11 +33,23 @@ DecodeStatus TakeFromCodec(ImageCodec& codec, TDecodedPicture& out) {
 }
 
 // Only now, with everything read, does the old picture go.
-void GivePicture(TImagePair& pair, TDecodedPicture& picture) {
+void GivePicture(TImagePair& pair, TDecodedPicture& picture, ByteBlock& profile) {
   pair.src = std::move(picture.pixels);
+  pair.iccProfile = std::move(profile);
   pair.width = picture.width;
   pair.height = picture.height;
   pair.bitDepth = picture.bitDepth;
+}
+
+int CodecFormatFor(int fileType) {
+  switch (fileType) {
+    case kFileTypePng: return kFormatPng;
+    case kFileTypeJpg: return kFormatJpeg;
+    case kFileTypeWebp: return kFormatWebp;
+    case kFileTypeTiff: return kFormatTiff;
+    case kFileTypeHeif: return kFormatHeif;
+    default: return 0;
+  }
 }
 
 }  // namespace
@@ -51,16 +64,17 @@ int LoadImageFile(TImagePair& pair, const std::filesystem::path& path) {
   pair.fileType = ImageFileType(path.native());
 
   TDecodedPicture picture;
+  ByteBlock profile;
   if (pair.fileType == kFileTypeBmp) {
     const BmpVerdict verdict = ReadBmpFile(path, picture);
     if (verdict != BmpVerdict::kRead) {
       ShowMessage(MessageFor(verdict));
       return 0;
     }
-  } else if (pair.fileType == kFileTypePng || pair.fileType == kFileTypeJpg) {
+  } else if (const int format = CodecFormatFor(pair.fileType)) {
     ImageCodec codec;
-    codec.DecodeFile(path, pair.fileType == kFileTypePng ? kFormatPng : kFormatJpeg);
-    const DecodeStatus status = TakeFromCodec(codec, picture);
+    codec.DecodeFile(path, format);
+    const DecodeStatus status = TakeFromCodec(codec, picture, profile);
     if (status != DecodeStatus::kDecoded) {
       ShowMessage(status == DecodeStatus::kTooLarge ? kMsgTooLarge : kMsgUnreadable);
       return 0;
@@ -70,7 +84,7 @@ int LoadImageFile(TImagePair& pair, const std::filesystem::path& path) {
     return 0;
   }
 
-  GivePicture(pair, picture);
+  GivePicture(pair, picture, profile);
   pair.loaded = 1;
   pair.squareSide = std::max(pair.width, pair.height);
   DropDerived(pair);
@@ -84,8 +98,9 @@ int LoadPngResource(int formatCode, const std::uint8_t* data, std::size_t size, 
   ImageCodec codec;
   codec.DecodeMemory(data, size, formatCode == kFileTypePng ? kFormatPng : kFormatJpeg);
   TDecodedPicture picture;
-  if (TakeFromCodec(codec, picture) != DecodeStatus::kDecoded) return 0;
-  GivePicture(pair, picture);
+  ByteBlock profile;
+  if (TakeFromCodec(codec, picture, profile) != DecodeStatus::kDecoded) return 0;
+  GivePicture(pair, picture, profile);
   pair.loaded = 1;
   return 1;
 }

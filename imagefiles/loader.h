@@ -9,7 +9,8 @@
 
 namespace quorvel {
 
-// Loads a BMP (24 or 32 bits, 15..5000 a side), PNG or JPG file into pair.
+// Loads a BMP (24 or 32 bits, 15..5000 a side), PNG, JPG, WebP, TIFF, HEIC
+// or AVIF file into pair, with the file's ICC profile (none for BMP).
 // Returns 1 on success. On failure it returns 0, shows why through
 // ShowMessage, and leaves the pair's picture as it was; pair.path and
 // pair.fileType record the attempt once the file exists.

@@ -30,14 +30,15 @@ bool BuildMemoryImage(const Pixel* pixels, std::int32_t height, std::int32_t wid
   return true;
 }
 
-bool WriteThroughCodec(const Pixel* pixels, std::int32_t height,
-                       const std::filesystem::path& path, std::int32_t width, int format) {
+bool WriteThroughCodec(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
+                       std::int32_t width, int format, const ByteBlock& profile) {
   ByteBlock image;
   if (!BuildMemoryImage(pixels, height, width, image)) return false;
   ImageCodec codec;
   if (codec.DecodeMemory(image.data(), image.size(), kFormatBmp) != DecodeStatus::kDecoded)
     return false;
   ByteBlock().swap(image);
+  codec.SetIccProfile(profile);
   return codec.EncodeFile(path, format);
 }
 
@@ -77,19 +78,29 @@ int WriteBmp24(const std::uint8_t* rows, std::int32_t height, const std::filesys
 }
 
 bool WriteJpeg(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
-               std::int32_t width) {
-  return WriteThroughCodec(pixels, height, path, width, kFormatJpeg);
+               std::int32_t width, const ByteBlock& profile) {
+  return WriteThroughCodec(pixels, height, path, width, kFormatJpeg, profile);
 }
 
 bool WritePng(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
-              std::int32_t width) {
-  return WriteThroughCodec(pixels, height, path, width, kFormatPng);
+              std::int32_t width, const ByteBlock& profile) {
+  return WriteThroughCodec(pixels, height, path, width, kFormatPng, profile);
+}
+
+bool WriteWebp(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
+               std::int32_t width, const ByteBlock& profile) {
+  return WriteThroughCodec(pixels, height, path, width, kFormatWebp, profile);
+}
+
+bool WriteTiff(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
+               std::int32_t width, const ByteBlock& profile) {
+  return WriteThroughCodec(pixels, height, path, width, kFormatTiff, profile);
 }
 
 int SaveImageFile(TImagePair& pair, std::filesystem::path path) {
   if (!HasResult(pair)) return 0;
   int type = ImageFileType(path.native());
-  if (type == kFileTypeNone) {
+  if (type == kFileTypeNone || type == kFileTypeHeif) {
     path += ".bmp";
     type = kFileTypeBmp;
   }
@@ -105,10 +116,14 @@ int SaveImageFile(TImagePair& pair, std::filesystem::path path) {
     }
   } else if (type == kFileTypeJpg) {
     ComposeOverWhite(pair);
-    written = WriteJpeg(pair.composite.data(), pair.height, path, pair.width);
+    written = WriteJpeg(pair.composite.data(), pair.height, path, pair.width, pair.iccProfile);
+  } else if (type == kFileTypeWebp) {
+    written = WriteWebp(pair.result.data(), pair.height, path, pair.width, pair.iccProfile);
+  } else if (type == kFileTypeTiff) {
+    written = WriteTiff(pair.result.data(), pair.height, path, pair.width, pair.iccProfile);
   } else {
     // The outside of the shape stays transparent: no white underneath.
-    written = WritePng(pair.result.data(), pair.height, path, pair.width);
+    written = WritePng(pair.result.data(), pair.height, path, pair.width, pair.iccProfile);
   }
   if (!written) {
     ShowMessage(kMsgSaveFailed);

@@ -9,6 +9,7 @@ void ClearPair(TImagePair& pair) {
   ReleaseBlock(pair.srcPreview);
   ReleaseBlock(pair.resultPreview);
   ReleaseBlock(pair.composite);
+  ByteBlock().swap(pair.iccProfile);
   pair.loaded = 0;
 }
 

@@ -17,7 +17,8 @@ struct TImagePair {
   PixelBlock square;             // squareSide^2, the warp job's work copy
   std::int32_t squareSide = 0;   // max(width, height), set on every load
   PixelBlock result;             // width * height; empty until the first warp
-  std::int32_t fileType = 0;     // 1 bmp, 2 png, 3 jpg
+  std::int32_t fileType = 0;     // 1 bmp, 2 png, 3 jpg, 4 webp, 5 tiff, 6 heif
+  ByteBlock iccProfile;          // the source file's colour profile, saved along; may be empty
   std::uint32_t bitDepth = 0;    // 24 or 32
   std::string title;             // file name without folder and extension (UTF-8)
   std::filesystem::path path;    // the file last opened

@@ -4,10 +4,12 @@
 quorvel_packages=(
   cmake ninja-build g++ pkg-config
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
+  libwebp-dev libtiff-dev libheif-dev
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   clang libclang-rt-14-dev valgrind
   qt6-svg-dev libeigen3-dev
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 quorvel_install_missing() {

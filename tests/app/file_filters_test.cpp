@@ -5,13 +5,16 @@
 namespace quorvel {
 namespace {
 
-TEST(FileFilters, OpenFilterListsEveryJpegEndingThenAllFiles) {
+TEST(FileFilters, OpenFilterListsEveryReadableEndingThenAllFiles) {
   const auto entries = ParseFilterPairs(OpenDialogFilter());
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].description, "BMP PNG JPG (*.bmp, *.png, *.jpg)");
+  EXPECT_EQ(entries[0].description,
+            "BMP PNG JPG WebP TIFF HEIC AVIF (*.bmp, *.png, *.jpg, *.webp, *.tif, *.tiff, *.heic, *.heif, *.avif)");
   EXPECT_EQ(entries[0].patterns,
-            (std::vector<std::string>{"*.bmp", "*.png", "*.jpg", "*.jpeg", "*.jpe", "*.jfif"}));
-  EXPECT_EQ(QtNameFilter(entries[0]), "BMP PNG JPG (*.bmp, *.png, *.jpg) (*.bmp *.png *.jpg *.jpeg *.jpe *.jfif)");
+            (std::vector<std::string>{"*.bmp", "*.png", "*.jpg", "*.jpeg", "*.jpe", "*.jfif", "*.webp", "*.tif",
+                                      "*.tiff", "*.heic", "*.heif", "*.avif"}));
+  EXPECT_EQ(QtNameFilter(entries[0]).substr(entries[0].description.size()),
+            " (*.bmp *.png *.jpg *.jpeg *.jpe *.jfif *.webp *.tif *.tiff *.heic *.heif *.avif)");
   EXPECT_EQ(QtNameFilter(entries[1]), "All files (*) (*)");
 }
 
@@ -26,15 +29,17 @@ TEST(FileFilters, ANameWithoutAWritableEndingGetsTheChosenFiltersOne) {
     EXPECT_EQ(PathWithEnding(kept, "jpg"), kept);
 }
 
-TEST(FileFilters, SaveOffersJpgFirstForPngAndJpgPicturesAndPngLast) {
-  for (int type : {2, 3}) {
+TEST(FileFilters, SaveOffersJpgFirstForPhotographsThenPngWebpTiff) {
+  for (int type : {2, 3, 4, 5, 6}) {
     const SaveDialogChoice choice = SaveDialogChoiceFor(type);
     EXPECT_STREQ(choice.defaultExtension, "jpg");
     const auto entries = ParseFilterPairs(choice.filter);
-    ASSERT_EQ(entries.size(), 3u);
+    ASSERT_EQ(entries.size(), 5u);
     EXPECT_EQ(entries[0].description, "JPG(*.jpg)");
     EXPECT_EQ(entries[1].description, "BMP(*.bmp)");
     EXPECT_EQ(entries[2].patterns, std::vector<std::string>{"*.png"});
+    EXPECT_EQ(entries[3].patterns, std::vector<std::string>{"*.webp"});
+    EXPECT_EQ(entries[4].patterns, (std::vector<std::string>{"*.tif", "*.tiff"}));
   }
   for (int type : {0, 1}) {
     const SaveDialogChoice choice = SaveDialogChoiceFor(type);

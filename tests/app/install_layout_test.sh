@@ -40,7 +40,7 @@ icon=$prefix/share/icons/hicolor/256x256/apps/quorvel.png
 [ -f "$icon" ] || fail "no icon"
 [ "$(head -c 8 "$icon" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "icon is no PNG"
 
-metainfo=$prefix/share/metainfo/quorvel.metainfo.xml
+metainfo=$prefix/share/metainfo/org.quorvel.Quorvel.metainfo.xml
 [ -f "$metainfo" ] || fail "no metainfo"
 grep -q '<launchable type="desktop-id">quorvel.desktop</launchable>' "$metainfo" || fail "metainfo launchable"
 if command -v xmllint >/dev/null; then xmllint --noout "$metainfo"; fi

@@ -16,6 +16,7 @@
 #include "shapes/shape_reader.h"
 #include "shapebuild/shape_writer.h"
 #include "tests/support/shape_test_support.h"
+#include "tests/support/icc_sample.h"
 #include "warp/job.h"
 
 namespace quorvel {
@@ -169,7 +170,33 @@ TEST(QuorvelCli, StatusesForUsageRefusedPictureAndUnwritableOutput) {
   EXPECT_NE(Text(dir / "err").find("保存图片失败"), std::string::npos);
 }
 
+TEST(QuorvelCli, NewFormatsInAndOutKeepTheColourProfile) {
+  TempFolder dir;
+  WriteCircleShape(dir / "circle.qshp");
+  WritePicture(dir / "in.bmp", 60, 50);
+  TImagePair in;
+  ASSERT_EQ(LoadImageFile(in, dir / "in.bmp"), 1);
+  const ByteBlock profile = testing::MakeIccProfile("display");
+  ASSERT_TRUE(WriteWebp(in.src.data(), in.height, dir / "in.webp", in.width, profile));
+  for (const char* out : {"out.tif", "out.webp", "small.tif"}) {
+    const bool preview = std::string(out) == "small.tif";
+    ASSERT_EQ(RunCli("warp '" + (dir / "in.webp").string() + "' -s '" + (dir / "circle.qshp").string() +
+                         "' -o '" + (dir / out).string() + "'" + (preview ? " --preview" : ""),
+                     dir / "err"),
+              kExitSuccess)
+        << Text(dir / "err");
+    TImagePair back;
+    ASSERT_EQ(LoadImageFile(back, dir / out), 1) << out;
+    EXPECT_EQ(back.width, 60) << out;
+    EXPECT_EQ(back.bitDepth, 32u) << out;  // the outside of the shape stays transparent
+    EXPECT_EQ(back.iccProfile, profile) << out;
+  }
+}
+
 TEST(WarpOptions, BatchOutputNamesFollowTheInputUnlessAsked) {
+  EXPECT_EQ(BatchOutputPath("o", "a.webp", ""), std::filesystem::path("o/a.webp"));
+  EXPECT_EQ(BatchOutputPath("o", "a.TIFF", ""), std::filesystem::path("o/a.tif"));
+  EXPECT_EQ(BatchOutputPath("o", "a.heic", ""), std::filesystem::path("o/a.png"));
   EXPECT_EQ(BatchOutputPath("o", "x/a.JPEG", ""), std::filesystem::path("o/a.jpg"));
   EXPECT_EQ(BatchOutputPath("o", "a.bmp", ""), std::filesystem::path("o/a.bmp"));
   EXPECT_EQ(BatchOutputPath("o", "a.gif", ""), std::filesystem::path("o/a.png"));
