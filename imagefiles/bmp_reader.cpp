@@ -6,14 +6,10 @@
 #include <new>
 
 #include "imagefiles/bmp_layout.h"
+#include "imagefiles/regular_file.h"
 
 namespace quorvel {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 bool SideInBmpRange(std::int32_t side) { return side >= kMinBmpSide && side <= kMaxBmpSide; }
 
@@ -80,7 +76,7 @@ bool ReadPixelData(std::FILE* f, const TBmpHeader& header, TDecodedPicture& out)
 }  // namespace
 
 BmpVerdict ReadBmpFile(const std::filesystem::path& path, TDecodedPicture& out) {
-  FileHandle f(std::fopen(path.c_str(), "rb"));
+  FileHandle f = OpenRegularFile(path);
   if (!f) return BmpVerdict::kUnreadable;
   std::uint8_t head[kBmpReadHeaderSize];
   TBmpHeader header;

@@ -36,6 +36,20 @@ void OnJpegMessage(j_common_ptr cinfo, int level) {
 
 void OnJpegOutput(j_common_ptr) {}
 
+// A progressive file re-decodes the whole picture's coefficients in every
+// scan, and a scan of nothing but end-of-block runs costs a few bytes: a
+// small file can hold tens of thousands of them and burn a minute. Real
+// files carry a dozen or so per component.
+constexpr int kMaxJpegScans = 500;
+
+void OnJpegProgress(j_common_ptr cinfo) {
+  if (!cinfo->is_decompressor) return;
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans) {
+    cinfo->err->msg_code = 0;
+    OnJpegError(cinfo);
+  }
+}
+
 void InitErrors(JpegErrors& errors) {
   jpeg_std_error(&errors.pub);
   errors.pub.error_exit = OnJpegError;
@@ -73,6 +87,7 @@ struct JpegDecodeState {
   TCodecPicture* out;
   ByteBlock stored;  // the picture as stored, when it must be turned
   ByteBlock scan;    // one CMYK scanline
+  jpeg_progress_mgr progress{};
   DecodeStatus status = DecodeStatus::kUnreadable;
 };
 
@@ -94,6 +109,8 @@ void RunJpegDecode(jpeg_decompress_struct* cinfo, JpegErrors* errors, JpegDecode
     return;
   }
   jpeg_create_decompress(cinfo);
+  st->progress.progress_monitor = OnJpegProgress;
+  cinfo->progress = &st->progress;
   jpeg_mem_src(cinfo, st->data, static_cast<unsigned long>(st->size));
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(cinfo, TRUE);
@@ -157,7 +174,7 @@ DecodeStatus DecodeJpeg(const std::uint8_t* data, std::size_t size, TCodecPictur
   JpegErrors errors;
   InitErrors(errors);
   cinfo.err = &errors.pub;
-  JpegDecodeState state{data, size, &out, {}, {}, DecodeStatus::kUnreadable};
+  JpegDecodeState state{data, size, &out, {}, {}, {}, DecodeStatus::kUnreadable};
   RunJpegDecode(&cinfo, &errors, &state);
   jpeg_destroy_decompress(&cinfo);
   if (state.status != DecodeStatus::kDecoded) out = TCodecPicture{};
