@@ -20,11 +20,13 @@ struct JpegErrors {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
   bool tooLarge;
+  bool outOfMemory;
 };
 
 [[noreturn]] void OnJpegError(j_common_ptr cinfo) {
   auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
   errors->tooLarge = cinfo->err->msg_code == JERR_IMAGE_TOO_BIG;
+  errors->outOfMemory = cinfo->err->msg_code == JERR_OUT_OF_MEMORY;
   std::longjmp(errors->jump, 1);
 }
 
@@ -56,6 +58,7 @@ void InitErrors(JpegErrors& errors) {
   errors.pub.emit_message = OnJpegMessage;
   errors.pub.output_message = OnJpegOutput;
   errors.tooLarge = false;
+  errors.outOfMemory = false;
 }
 
 int OrientationOf(const jpeg_decompress_struct& cinfo) {
@@ -105,7 +108,9 @@ void ReadScanlines(jpeg_decompress_struct* cinfo, JpegDecodeState* st, bool cmyk
 
 void RunJpegDecode(jpeg_decompress_struct* cinfo, JpegErrors* errors, JpegDecodeState* st) {
   if (setjmp(errors->jump)) {
-    st->status = errors->tooLarge ? DecodeStatus::kTooLarge : DecodeStatus::kUnreadable;
+    st->status = errors->tooLarge      ? DecodeStatus::kTooLarge
+                 : errors->outOfMemory ? DecodeStatus::kOutOfMemory
+                                       : DecodeStatus::kUnreadable;
     return;
   }
   jpeg_create_decompress(cinfo);
@@ -129,7 +134,7 @@ void RunJpegDecode(jpeg_decompress_struct* cinfo, JpegErrors* errors, JpegDecode
   if (!AllocCodecPicture(*st->out, swap ? height : width, swap ? width : height, 24) ||
       (turned && !TryAllocBytes(st->stored, static_cast<std::size_t>(width) * height * 3)) ||
       (cmyk && !TryAllocBytes(st->scan, static_cast<std::size_t>(width) * 4))) {
-    st->status = DecodeStatus::kUnreadable;
+    st->status = DecodeStatus::kOutOfMemory;  // the sides were checked above
     return;
   }
   ReadScanlines(cinfo, st, cmyk, turned);

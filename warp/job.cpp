@@ -3,10 +3,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "raster/blend.h"
+#include "raster/memory_room.h"
+#include "raster/message_sink.h"
 #include "raster/zoom.h"
 #include "warp/fast_mapping.h"
+#include "warp/job_memory.h"
 #include "warp/mapping.h"
 
 namespace quorvel {
@@ -35,7 +39,56 @@ void LayStamp(TImagePair& pair, const TPixels32Desc& stamp, std::int32_t sw, std
   }
 }
 
+// Refuses, before anything is touched, a job that would not fit.
+WarpOutcome CheckJob(const TWarpEngine& engine, WarpKind kind, const TImagePair& pair) {
+  if (pair.src.empty()) return WarpOutcome::kWarped;  // nothing to do; the job says so
+  const TJobNeed need = EstimateWarpJob(engine, kind, pair);
+  if (need.assist_segments > kMaxAssistSegments) return WarpOutcome::kShapeTooComplex;
+  const std::uint64_t room = MemoryRoom();
+  if (need.bytes > room) {
+    if (kind == WarpKind::Apply) ShowMessage(NotEnoughMemoryText(need.bytes, room));
+    return WarpOutcome::kNoMemory;
+  }
+  return WarpOutcome::kWarped;
+}
+
+// After memory ran out part way: nothing half-made may be shown or reused,
+// and what the job took goes back.
+void DropJobMemory(TWarpEngine& engine, TImagePair& pair) {
+  ReleaseBlock(pair.square);
+  ReleaseBlock(pair.result);
+  ReleaseBlock(engine.src);
+  ReleaseBlock(engine.dest);
+  std::vector<PixelBlock>().swap(engine.sweep_rasters);
+  for (TAssistCache* slot : {&engine.job, &engine.preview}) {
+    PolylineList().swap(slot->guides);
+    PolylineList().swap(slot->assist);
+    slot->key_side = 0;
+    slot->key_shape = -1;
+  }
+}
+
+bool RunJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps);
+
 }  // namespace
+
+bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps,
+                WarpOutcome* outcome) {
+  WarpOutcome result = CheckJob(engine, kind, pair);
+  if (result == WarpOutcome::kWarped) {
+    try {
+      result = RunJob(engine, kind, pair, stamps) ? WarpOutcome::kWarped : WarpOutcome::kNoShape;
+    } catch (const std::bad_alloc&) {
+      DropJobMemory(engine, pair);
+      result = WarpOutcome::kNoMemory;
+      if (kind == WarpKind::Apply) ShowMessage(kMsgOutOfMemory);
+    }
+  } else if (result == WarpOutcome::kShapeTooComplex && kind == WarpKind::Apply) {
+    ShowMessage(kMsgShapeTooComplex);
+  }
+  if (outcome) *outcome = result;
+  return result == WarpOutcome::kWarped;
+}
 
 bool MakeWorkSquare(TImagePair& pair) {
   if (pair.src.empty()) return false;
@@ -70,7 +123,9 @@ void StampResult(TImagePair& pair, const TStamps* stamps) {
       LayStamp(pair, stamp, sw, sh, x0 + j * (sw + 80), y0 + i * (sh + 60));
 }
 
-bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps) {
+namespace {
+
+bool RunJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps) {
   const bool apply = kind == WarpKind::Apply;
   if (!MakeWorkSquare(pair)) return false;
   const std::int32_t side = pair.squareSide;
@@ -112,4 +167,5 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
   return true;
 }
 
+}  // namespace
 }  // namespace quorvel
