@@ -25,8 +25,9 @@ constexpr const char* kUsage =
     "  quorvel-cli --help | --version\n"
     "\n"
     "Warps a BMP, PNG or JPG picture into a shape and saves the result; the\n"
-    "output type follows the name's ending: .bmp (24-bit, over white), .jpg\n"
-    "(quality 90, over white), .png (keeps the transparent outside).\n"
+    "output type follows the name's ending: .bmp (24-bit, over white), .jpg or\n"
+    ".jpeg (quality 90, over white), .png (keeps the transparent outside); any\n"
+    "other ending is refused. Batch results of one name are refused.\n"
     "\n"
     "  -s SHAPE              a .qshp file, or the name or index of a shape in the\n"
     "                        shape folder (see `quorvel-cli shapes`)\n"
@@ -36,7 +37,8 @@ constexpr const char* kUsage =
     "  --feather 0..99       fades the rim over this many pixels (default 0)\n"
     "  --preview             warp the small (at most 100 x 100) preview copy instead\n"
     "  --shapes DIR          the shape folder (default: quorvel-shapes beside this program)\n"
-    "  --ext bmp|jpg|png     the ending of batch results (default: the input's own)\n"
+    "  --ext bmp|jpg|png     the ending of batch results (default: the input's own,\n"
+    "                        png for one it cannot write)\n"
     "  --jobs N              pictures warped at once in a batch (default 1)\n"
     "  --threads N           threads of the warp engine (default: every core)\n"
     "  --reference           the plain single-threaded engine (same bytes, slower)\n"
@@ -65,11 +67,14 @@ int Warp(const WarpOptions& options) {
   } else if (options.threads > 0) {
     SetWorkerThreads(options.threads);
   }
+  std::string error;
+  if (!CheckWarpOutputs(options, error)) {
+    std::fprintf(stderr, "quorvel-cli: %s\n%s", error.c_str(), kUsage);
+    return kExitUsage;
+  }
   TWarpEngine engine;
   if (const int status = LoadWarpShape(engine, options); status != kExitSuccess) return status;
-  std::error_code ec;
-  if (options.inputs.size() > 1 || std::filesystem::is_directory(options.output, ec))
-    return WarpBatch(engine, options);
+  if (IsBatch(options)) return WarpBatch(engine, options);
   return WarpPicture(engine, options, options.inputs[0], options.output);
 }
 

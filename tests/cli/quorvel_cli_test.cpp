@@ -169,6 +169,40 @@ TEST(QuorvelCli, StatusesForUsageRefusedPictureAndUnwritableOutput) {
   EXPECT_NE(Text(dir / "err").find("保存图片失败"), std::string::npos);
 }
 
+TEST(QuorvelCli, OutputsItCannotWriteOrThatCollideAreRefusedBeforeAnyWork) {
+  TempFolder dir;
+  WriteCircleShape(dir / "circle.qshp");
+  std::filesystem::create_directories(dir / "s1");
+  std::filesystem::create_directories(dir / "s2");
+  for (const char* name : {"s1/x.bmp", "s2/x.bmp", "a.bmp"}) WritePicture(dir / name, 30, 20);
+  std::filesystem::copy_file(dir / "a.bmp", dir / "a.jpg");  // only its name matters here
+  auto q = [&](const std::string& name) { return " '" + (dir / name).string() + "'"; };
+  const std::string shape = " -s" + q("circle.qshp");
+  const std::string refused[] = {
+      "warp" + q("a.bmp") + shape + " -o" + q("result.gif"),
+      "warp" + q("a.bmp") + shape + " -o" + q("result.webp"),
+      "warp" + q("a.bmp") + shape + " -o" + q("result"),
+      "warp" + q("a.bmp") + q("s1/x.bmp") + shape + " -o" + q("out") + " --ext gif",
+      "warp" + q("s1/x.bmp") + q("s2/x.bmp") + shape + " -o" + q("out"),
+      "warp" + q("a.bmp") + q("a.jpg") + shape + " -o" + q("out") + " --ext png",
+      "warp" + q("a.bmp") + q("s1/x.bmp") + shape + " -o" + q("."),  // a.bmp over itself
+  };
+  for (const std::string& args : refused) {
+    EXPECT_EQ(RunCli(args, dir / "err"), kExitUsage) << args;
+    EXPECT_EQ(Text(dir / "err").find("not warped"), std::string::npos) << args;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "result.gif"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "result.gif.bmp"));
+  EXPECT_EQ(ReadBytes(dir / "a.bmp"), ReadBytes(dir / "a.jpg"));
+  // .jpeg is a JPEG, not a BMP with ".bmp" appended.
+  ASSERT_EQ(RunCli("warp" + q("a.bmp") + shape + " -o" + q("r.JPEG"), dir / "err"), kExitSuccess);
+  const auto jpeg = ReadBytes(dir / "r.JPEG");
+  ASSERT_GE(jpeg.size(), 2u);
+  EXPECT_EQ(jpeg[0], 0xFF);
+  EXPECT_EQ(jpeg[1], 0xD8);
+}
+
 TEST(WarpOptions, BatchOutputNamesFollowTheInputUnlessAsked) {
   EXPECT_EQ(BatchOutputPath("o", "x/a.JPEG", ""), std::filesystem::path("o/a.jpg"));
   EXPECT_EQ(BatchOutputPath("o", "a.bmp", ""), std::filesystem::path("o/a.bmp"));
