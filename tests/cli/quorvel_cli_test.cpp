@@ -203,6 +203,36 @@ TEST(QuorvelCli, OutputsItCannotWriteOrThatCollideAreRefusedBeforeAnyWork) {
   EXPECT_EQ(jpeg[1], 0xD8);
 }
 
+TEST(QuorvelCli, PictureTooLargeForTheAddressSpaceIsRefusedAndTheBatchGoesOn) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space cap";
+#else
+  TempFolder dir;
+  WriteCircleShape(dir / "circle.qshp");
+  // 32767 x 15: a small file whose square work copy alone is 4.3 GB.
+  TImagePair wide;
+  wide.width = 32767;
+  wide.height = 15;
+  wide.result.assign(32767u * 15u, 0xFF336699u);
+  ASSERT_EQ(SaveImageFile(wide, dir / "wide.png"), 1);
+  WritePicture(dir / "small.bmp", 40, 30);
+  auto q = [&](const std::string& name) { return " '" + (dir / name).string() + "'"; };
+  const std::string capped = "--as=" + std::to_string(std::uint64_t{2} << 30) + " '" + QUORVEL_CLI + "'";
+  auto run = [&](const std::string& args) {
+    const std::string command = "prlimit " + capped + " " + args + " >/dev/null 2>'" + (dir / "err").string() + "'";
+    const int raw = std::system(command.c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  EXPECT_EQ(run("warp" + q("wide.png") + " -s" + q("circle.qshp") + " -o" + q("out.png")), kExitPictureRefused);
+  EXPECT_NE(Text(dir / "err").find("内存不足: 需要约 "), std::string::npos) << Text(dir / "err");
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
+  EXPECT_EQ(run("warp" + q("wide.png") + q("small.bmp") + " -s" + q("circle.qshp") + " -o" + q("out")),
+            kExitPictureRefused);
+  EXPECT_TRUE(std::filesystem::exists(dir / "out" / "small.bmp"));
+  EXPECT_NE(Text(dir / "err").find("1 of 2 pictures not warped"), std::string::npos) << Text(dir / "err");
+#endif
+}
+
 TEST(WarpOptions, BatchOutputNamesFollowTheInputUnlessAsked) {
   EXPECT_EQ(BatchOutputPath("o", "x/a.JPEG", ""), std::filesystem::path("o/a.jpg"));
   EXPECT_EQ(BatchOutputPath("o", "a.bmp", ""), std::filesystem::path("o/a.bmp"));

@@ -17,6 +17,7 @@
 
 #include "imagefiles/messages.h"
 #include "imagefiles/saver.h"
+#include "raster/memory_room.h"
 #include "tests/imagefiles/test_support.h"
 
 namespace quorvel {
@@ -229,6 +230,31 @@ TEST(SaveFaults, ProcessKilledWhileWritingKeepsOldFile) {
   ASSERT_TRUE(WIFSIGNALED(status)) << "the save finished before the kill";
   EXPECT_EQ(WTERMSIG(status), SIGKILL);
   EXPECT_EQ(ReadBytes(target), OldContent());
+}
+
+}  // namespace
+}  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+TEST(SaveFaults, OutOfMemorySaysSoAndKeepsTheOldFile) {
+  TempDir dir;
+  TImagePair pair;
+  pair.width = 8200;
+  pair.height = 8200;
+  AllocBlock(pair.result, 8200, 8200);  // never touched: costs no memory
+  SetMemoryRoomCap(std::uint64_t{64} << 20);
+  for (const char* ending : kEndings) {
+    const auto path = dir / (std::string("big.") + ending);
+    WriteBytes(path, OldContent());
+    MessageCapture messages;
+    EXPECT_EQ(SaveImageFile(pair, path), 0) << ending;
+    EXPECT_EQ(messages.texts, std::vector<std::string>{kMsgSaveNoMemory}) << ending;
+    EXPECT_EQ(ReadBytes(path), OldContent()) << ending;
+  }
+  SetMemoryRoomCap(0);
+  EXPECT_EQ(FilesIn(dir.path()), 3u);
 }
 
 }  // namespace
