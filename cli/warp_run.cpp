@@ -143,10 +143,14 @@ int LoadWarpShape(TWarpEngine& engine, const WarpOptions& options) {
   const std::filesystem::path given(options.shape);
   std::error_code ec;
   if (EndsWithNoCase(options.shape, ".qshp") || std::filesystem::is_regular_file(given, ec)) {
-    if (!LoadShapePolylines(given, engine.shape_polylines)) {
-      std::fprintf(stderr, "quorvel-cli: %s: not a usable shape file\n", options.shape.c_str());
+    DecodedShapeFile file;
+    const ShapeFileProblem problem = ReadShapeFile(given, file);
+    if (problem != ShapeFileProblem::kNone) {
+      std::fprintf(stderr, "quorvel-cli: %s: not a usable shape file: %s\n", options.shape.c_str(),
+                   DescribeShapeFileProblem(problem));
       return kExitShapeUnusable;
     }
+    engine.shape_polylines = PolylinesFromLoops(file.loops);
     engine.selected = 0;  // keys the assist cache for every picture of a batch
     return kExitSuccess;
   }
