@@ -204,7 +204,7 @@ TEST(QuorvelCli, OutputsItCannotWriteOrThatCollideAreRefusedBeforeAnyWork) {
 }
 
 TEST(QuorvelCli, PictureTooLargeForTheAddressSpaceIsRefusedAndTheBatchGoesOn) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || (defined(__has_feature) && __has_feature(address_sanitizer))
   GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space cap";
 #else
   TempFolder dir;
