@@ -32,7 +32,7 @@ void RunApplyJob(TApplyJob& job) {
     if (job.passHook) job.passHook(passes_done);
     return !job.cancel.load();
   };
-  job.made = RunWarpJob(job.engine, WarpKind::Apply, job.pair, job.stamped ? &job.stamps : nullptr, &between);
+  job.made = RunWarpJob(job.engine, WarpKind::Apply, job.pair, job.stamped ? &job.stamps : nullptr, nullptr, &between);
   job.passesDone = kWarpJobPasses;
 }
 

@@ -27,8 +27,8 @@ constexpr const char* kUsage =
     "Warps a BMP, PNG, JPG, WebP, TIFF, HEIC or AVIF picture into a shape and\n"
     "saves the result; the output type follows the name's ending: .bmp (24-bit,\n"
     "over white), .jpg, .jpeg, .jpe or .jfif (quality 90, over white), .png,\n"
-    ".webp and .tif (keep the transparent outside). The picture's colour profile\n"
-    "is kept.\n"
+    ".webp and .tif (keep the transparent outside); any other ending is refused.\n"
+    "The picture's colour profile is kept. Batch results of one name are refused.\n"
     "\n"
     "  -s SHAPE              a .qshp file, or the name or index of a shape in the\n"
     "                        shape folder (see `quorvel-cli shapes`)\n"
@@ -39,7 +39,8 @@ constexpr const char* kUsage =
     "  --preview             warp the small (at most 100 x 100) preview copy instead\n"
     "  --shapes DIR          the shape folder (default: quorvel-shapes beside this program,\n"
     "                        then your own, $XDG_DATA_HOME/quorvel/shapes)\n"
-    "  --ext bmp|jpg|png|webp|tif   the ending of batch results (default: the input's own)\n"
+    "  --ext bmp|jpg|png|webp|tif   the ending of batch results (default: the input's own,\n"
+    "                        png for one it cannot write)\n"
     "  --jobs N              pictures warped at once in a batch (default 1)\n"
     "  --threads N           threads of the warp engine (default: every core)\n"
     "  --reference           the plain single-threaded engine (same bytes, slower)\n"
@@ -67,11 +68,14 @@ int Warp(const WarpOptions& options) {
   } else if (options.threads > 0) {
     SetWorkerThreads(options.threads);
   }
+  std::string error;
+  if (!CheckWarpOutputs(options, error)) {
+    std::fprintf(stderr, "quorvel-cli: %s\n%s", error.c_str(), kUsage);
+    return kExitUsage;
+  }
   TWarpEngine engine;
   if (const int status = LoadWarpShape(engine, options); status != kExitSuccess) return status;
-  std::error_code ec;
-  if (options.inputs.size() > 1 || std::filesystem::is_directory(options.output, ec))
-    return WarpBatch(engine, options);
+  if (IsBatch(options)) return WarpBatch(engine, options);
   return WarpPicture(engine, options, options.inputs[0], options.output);
 }
 

@@ -1,24 +1,31 @@
 #include "cli/warp_run.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
+#include <map>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "cli/exit_status.h"
 #include "imagefiles/file_names.h"
 #include "imagefiles/loader.h"
 #include "imagefiles/saver.h"
+#include "imagefiles/writable_types.h"
+#include "raster/memory_room.h"
+#include "raster/message_sink.h"
 #include "raster/parallel.h"
 #include "raster/previews.h"
 #include "shapes/platform.h"
 #include "shapes/shape_library.h"
 #include "shapes/shape_reader.h"
 #include "warp/job.h"
+#include "warp/job_memory.h"
 
 namespace quorvel {
 namespace {
@@ -44,6 +51,37 @@ int FindShape(const TWarpEngine& engine, const std::string& wanted) {
   return -1;
 }
 
+// The key two outputs collide under: the same folder and name.
+std::string OutputKey(const std::filesystem::path& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return (ec ? path : absolute).lexically_normal().string();
+}
+
+// A file by its device and inode, for names that differ (links, "./").
+bool FileIdentity(const std::filesystem::path& path, std::pair<dev_t, ino_t>& id) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  id = {st.st_dev, st.st_ino};
+  return true;
+}
+
+// Saving needs the result laid over white and an encoder's copy of it; when
+// that would not fit beside the working rasters, they go first.
+void MakeRoomToSave(TWarpEngine& engine, TImagePair& pair) {
+  const std::uint64_t picture = static_cast<std::uint64_t>(pair.width) * pair.height * sizeof(Pixel);
+  if (MemoryRoom() >= 3 * picture) return;
+  ReleaseBlock(engine.src);
+  ReleaseBlock(engine.dest);
+  std::vector<PixelBlock>().swap(engine.sweep_rasters);
+  ReleaseBlock(pair.square);
+}
+
+int SaveWarped(TWarpEngine& engine, TImagePair& pair, const std::filesystem::path& output) {
+  MakeRoomToSave(engine, pair);
+  return SaveImageFileAs(pair, output, WritableFileType(output)) ? kExitSuccess : kExitOutputNotWritten;
+}
+
 }  // namespace
 
 std::string ScanWarpShapes(TWarpEngine& engine, const WarpOptions& options) {
@@ -56,14 +94,73 @@ std::string ScanWarpShapes(TWarpEngine& engine, const WarpOptions& options) {
   return bundled.string() + (user.empty() ? "" : " or " + user.string());
 }
 
+bool IsBatch(const WarpOptions& options) {
+  std::error_code ec;
+  return options.inputs.size() > 1 || std::filesystem::is_directory(options.output, ec) ||
+         (!options.output.empty() && options.output.back() == '/');
+}
+
+bool CheckWarpOutputs(const WarpOptions& options, std::string& error) {
+  const std::string endings = " (it writes " + WritableEndings() + ")";
+  if (!options.ext.empty() && WritableFileTypeOfEnding(options.ext) == kFileTypeNone) {
+    error = "--ext " + options.ext + ": cannot write that type" + endings;
+    return false;
+  }
+  if (!IsBatch(options)) {
+    if (WritableFileType(options.output) == kFileTypeNone) {
+      error = options.output + ": cannot write a picture of that ending" + endings;
+      return false;
+    }
+    return true;
+  }
+  // Two results of one name would overwrite each other, and a result named
+  // like an input would replace the input before it is read.
+  std::map<std::string, std::string> input_keys;
+  std::map<std::pair<dev_t, ino_t>, std::string> input_files;
+  for (const std::string& input : options.inputs) {
+    input_keys.emplace(OutputKey(input), input);
+    std::pair<dev_t, ino_t> id;
+    if (FileIdentity(input, id)) input_files.emplace(id, input);
+  }
+  std::map<std::string, std::vector<std::string>> by_output;
+  const std::filesystem::path folder(options.output);
+  for (const std::string& input : options.inputs) {
+    const std::filesystem::path output = BatchOutputPath(folder, input, options.ext);
+    const std::string key = OutputKey(output);
+    by_output[key].push_back(input);
+    std::pair<dev_t, ino_t> id;
+    auto same = input_keys.find(key);
+    if (same == input_keys.end() && FileIdentity(output, id)) {
+      const auto file = input_files.find(id);
+      if (file != input_files.end()) same = input_keys.find(OutputKey(file->second));
+    }
+    if (same != input_keys.end()) {
+      error = output.string() + " would replace the input " + same->second;
+      return false;
+    }
+  }
+  for (const auto& [output, inputs] : by_output) {
+    if (inputs.size() < 2) continue;
+    error += error.empty() ? "" : "; ";
+    error += output + " would be written by";
+    for (const std::string& input : inputs) error += " " + input;
+  }
+  if (!error.empty()) error = "results of one name: " + error;
+  return error.empty();
+}
+
 int LoadWarpShape(TWarpEngine& engine, const WarpOptions& options) {
   const std::filesystem::path given(options.shape);
   std::error_code ec;
   if (EndsWithNoCase(options.shape, ".qshp") || std::filesystem::is_regular_file(given, ec)) {
-    if (!LoadShapePolylines(given, engine.shape_polylines)) {
-      std::fprintf(stderr, "quorvel-cli: %s: not a usable shape file\n", options.shape.c_str());
+    DecodedShapeFile file;
+    const ShapeFileProblem problem = ReadShapeFile(given, file);
+    if (problem != ShapeFileProblem::kNone) {
+      std::fprintf(stderr, "quorvel-cli: %s: not a usable shape file: %s\n", options.shape.c_str(),
+                   DescribeShapeFileProblem(problem));
       return kExitShapeUnusable;
     }
+    engine.shape_polylines = PolylinesFromLoops(file.loops);
     engine.selected = 0;  // keys the assist cache for every picture of a batch
     return kExitSuccess;
   }
@@ -105,26 +202,45 @@ int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::file
     warped->result.swap(scratch->result);
   };
   lend();
-  const bool made = RunWarpJob(engine, kind, *warped, nullptr);
-  const bool saved = made && SaveImageFile(*warped, output);
-  lend();  // and back
-  if (!made) {
-    std::fprintf(stderr, "quorvel-cli: the shape has no loops to warp into\n");
-    return kExitShapeUnusable;
+  WarpOutcome outcome = WarpOutcome::kNoShape;
+  int status = kExitOutputNotWritten;
+  try {
+    RunWarpJob(engine, kind, *warped, nullptr, &outcome);
+    if (outcome == WarpOutcome::kWarped) status = SaveWarped(engine, *warped, output);
+  } catch (const std::bad_alloc&) {
+    // The job and the saver report their own; this is what lies between.
+    ShowMessage(kMsgOutOfMemory);
+    outcome = WarpOutcome::kNoMemory;
   }
-  return saved ? kExitSuccess : kExitOutputNotWritten;
+  lend();  // and back
+  switch (outcome) {
+    case WarpOutcome::kWarped: return status;
+    case WarpOutcome::kNoMemory:
+      // Apply has said why; the preview kind says nothing of its own.
+      if (options.preview) std::fprintf(stderr, "quorvel-cli: not enough memory to warp this picture\n");
+      return kExitPictureRefused;
+    case WarpOutcome::kShapeTooComplex:
+      std::fprintf(stderr, "quorvel-cli: %s: not a usable shape file (too many loops and points for this picture's size)\n",
+                   options.shape.c_str());
+      return kExitShapeUnusable;
+    case WarpOutcome::kNoShape:
+    case WarpOutcome::kStopped:  // nothing here stops a job
+      break;
+  }
+  std::fprintf(stderr, "quorvel-cli: the shape has no loops to warp into\n");
+  return kExitShapeUnusable;
 }
 
 std::filesystem::path BatchOutputPath(const std::filesystem::path& folder,
                                       const std::filesystem::path& input, const std::string& ext) {
   std::string ending = Lower(ext);
+  if (!ending.empty() && ending[0] == '.') ending.erase(0, 1);
   if (ending.empty()) {
     ending = Lower(input.extension().string());
     if (!ending.empty()) ending.erase(0, 1);
     if (ImageFileType("." + ending) == kFileTypeJpg) ending = "jpg";
     if (ending == "tiff") ending = "tif";
-    if (ending != "bmp" && ending != "jpg" && ending != "png" && ending != "webp" && ending != "tif")
-      ending = "png";
+    if (WritableFileTypeOfEnding(ending) == kFileTypeNone) ending = "png";
   }
   return folder / (input.stem().string() + "." + ending);
 }

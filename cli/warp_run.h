@@ -10,6 +10,15 @@
 
 namespace quorvel {
 
+// Whether the output is a folder for a batch: several inputs, an existing
+// folder, or a name ending in '/'.
+bool IsBatch(const WarpOptions& options);
+
+// The outputs' usage faults, found before any work: an ending it cannot
+// write (-o or --ext), batch results of one name, a batch result that would
+// replace an input. False with a one-line reason in error.
+bool CheckWarpOutputs(const WarpOptions& options, std::string& error);
+
 // Loads the shape into engine: a .qshp path directly, otherwise a name or an
 // index in the shape folder. Returns an exit status (0 when loaded).
 int LoadWarpShape(TWarpEngine& engine, const WarpOptions& options);
@@ -27,8 +36,9 @@ struct WarpScratch {
   PixelBlock result;
 };
 
-// load -> (preview: small copy) -> RunWarpJob -> SaveImageFile, with the
-// engine's current shape and options. Returns an exit status.
+// load -> (preview: small copy) -> RunWarpJob -> save as output's ending
+// says, with the engine's current shape and options. Returns an exit status;
+// a job refused for memory is a refused picture.
 int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::filesystem::path& input,
                 const std::filesystem::path& output, WarpScratch* scratch = nullptr);
 

@@ -4,6 +4,9 @@
 // own writers produce.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +17,7 @@
 #include "shapebuild/shape_writer.h"
 #include "tests/support/heif_sample.h"
 #include "tests/support/icc_sample.h"
+#include "tests/support/jpeg_scans.h"
 
 namespace {
 
@@ -68,6 +72,38 @@ bool WritePictures(const fs::path& root) {
   return ok;
 }
 
+// A small progressive JPEG with one scan repeated far beyond the decoder's
+// scan limit: the shape of a file made to burn decoding time.
+bool WriteScanBomb(const fs::path& path) {
+  constexpr int kSide = 16;
+  std::vector<std::uint8_t> rgb(kSide * kSide * 3);
+  for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i * 37);
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr errors;
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = kSide;
+  cinfo.image_height = kSide;
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = rgb.data() + cinfo.next_scanline * kSide * 3;
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  const std::vector<std::uint8_t> progressive(buffer, buffer + size);
+  jpeg_destroy_compress(&cinfo);
+  std::free(buffer);
+  const std::vector<std::uint8_t> bomb = quorvel::test::RepeatShortestScan(progressive, 2000);
+  return !bomb.empty() && bomb.size() <= 65536 && WriteFile(path, bomb);
+}
+
 ShapeFileBlock Circle(double radius, int count) {
   std::vector<ShapePointD> points;
   for (int i = 0; i < count; ++i) {
@@ -115,7 +151,7 @@ int main(int argc, char** argv) {
   const fs::path root = argv[1];
   for (const char* sub : {"bmp", "png", "jpeg", "webp", "tiff", "heif", "shape"})
     fs::create_directories(root / sub);
-  if (!WritePictures(root) || !WriteShapes(root)) {
+  if (!WritePictures(root) || !WriteShapes(root) || !WriteScanBomb(root / "jpeg" / "scan-bomb.jpg")) {
     std::fprintf(stderr, "make_fuzz_seeds: could not write the seeds\n");
     return 1;
   }

@@ -6,14 +6,10 @@
 #include <new>
 
 #include "imagefiles/bmp_layout.h"
+#include "imagefiles/regular_file.h"
 
 namespace quorvel {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 bool SideInBmpRange(std::int32_t side) { return side >= kMinBmpSide && side <= kMaxBmpSide; }
 
@@ -53,34 +49,35 @@ bool Read24BitRows(std::FILE* f, const TBmpHeader& header, std::uint64_t needed,
   return true;
 }
 
-bool ReadPixelData(std::FILE* f, const TBmpHeader& header, TDecodedPicture& out) {
-  if (fseeko(f, 0, SEEK_END) != 0) return false;
+BmpVerdict ReadPixelData(std::FILE* f, const TBmpHeader& header, TDecodedPicture& out) {
+  constexpr BmpVerdict kUnreadable = BmpVerdict::kUnreadable;
+  if (fseeko(f, 0, SEEK_END) != 0) return kUnreadable;
   const std::int64_t actualSize = ftello(f);
   const std::uint64_t needed =
       BmpPixelBytesNeeded(header.width, header.height, header.bitCount);
   const std::int64_t offered = PixelBytesOffered(header, actualSize);
-  if (offered <= 0 || static_cast<std::uint64_t>(offered) < needed) return false;
-  if (fseeko(f, header.pixelOffset, SEEK_SET) != 0) return false;
+  if (offered <= 0 || static_cast<std::uint64_t>(offered) < needed) return kUnreadable;
+  if (fseeko(f, header.pixelOffset, SEEK_SET) != 0) return kUnreadable;
 
   TDecodedPicture picture;
-  if (!TryAlloc(picture.pixels, header.width, header.height)) return false;
+  if (!TryAlloc(picture.pixels, header.width, header.height)) return BmpVerdict::kOutOfMemory;
   if (header.bitCount == 32) {
     // 32-bit rows are the block's own layout: read them in place.
-    if (std::fread(picture.pixels.data(), 1, needed, f) != needed) return false;
+    if (std::fread(picture.pixels.data(), 1, needed, f) != needed) return kUnreadable;
   } else if (!Read24BitRows(f, header, needed, picture.pixels.data())) {
-    return false;
+    return kUnreadable;
   }
   picture.width = header.width;
   picture.height = header.height;
   picture.bitDepth = header.bitCount;
   out = std::move(picture);
-  return true;
+  return BmpVerdict::kRead;
 }
 
 }  // namespace
 
 BmpVerdict ReadBmpFile(const std::filesystem::path& path, TDecodedPicture& out) {
-  FileHandle f(std::fopen(path.c_str(), "rb"));
+  FileHandle f = OpenRegularFile(path);
   if (!f) return BmpVerdict::kUnreadable;
   std::uint8_t head[kBmpReadHeaderSize];
   TBmpHeader header;
@@ -94,7 +91,7 @@ BmpVerdict ReadBmpFile(const std::filesystem::path& path, TDecodedPicture& out) 
   if (header.bitCount != 24 && header.bitCount != 32) return BmpVerdict::kBadBitDepth;
   if (!SideInBmpRange(header.width) || !SideInBmpRange(header.height))
     return BmpVerdict::kBadSize;
-  return ReadPixelData(f.get(), header, out) ? BmpVerdict::kRead : BmpVerdict::kUnreadable;
+  return ReadPixelData(f.get(), header, out);
 }
 
 bool ReadBmpMemoryImage(const std::uint8_t* data, std::size_t size, TDecodedPicture& out) {

@@ -23,6 +23,7 @@ enum class BmpVerdict {
   kUnreadable,   // cannot open, short or broken header, pixel data missing
   kBadBitDepth,  // neither 24 nor 32 bits
   kBadSize,      // a side outside [15, 5000]; top-down files land here too
+  kOutOfMemory,  // no room for the pixels
 };
 
 inline constexpr std::int32_t kMinBmpSide = 15;

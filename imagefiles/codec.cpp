@@ -6,6 +6,7 @@
 
 #include "imagefiles/atomic_file.h"
 #include "imagefiles/bmp_layout.h"
+#include "imagefiles/regular_file.h"
 
 namespace quorvel {
 namespace {
@@ -33,15 +34,14 @@ DecodeStatus DecodeBmpImage(const std::uint8_t* data, std::size_t size, TCodecPi
 }
 
 bool ReadWholeFile(const std::filesystem::path& file, ByteBlock& out) {
-  std::FILE* f = std::fopen(file.c_str(), "rb");
+  FileHandle handle = OpenRegularFile(file);
+  std::FILE* f = handle.get();
   if (!f) return false;
   bool ok = fseeko(f, 0, SEEK_END) == 0;
   const off_t size = ok ? ftello(f) : -1;
-  ok = size >= 0 && fseeko(f, 0, SEEK_SET) == 0 &&
-       TryAllocBytes(out, static_cast<std::size_t>(size)) &&
-       std::fread(out.data(), 1, out.size(), f) == out.size();
-  std::fclose(f);
-  return ok;
+  return size >= 0 && fseeko(f, 0, SEEK_SET) == 0 &&
+         TryAllocBytes(out, static_cast<std::size_t>(size)) &&
+         std::fread(out.data(), 1, out.size(), f) == out.size();
 }
 
 }  // namespace

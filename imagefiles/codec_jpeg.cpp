@@ -21,11 +21,13 @@ struct JpegErrors {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
   bool tooLarge;
+  bool outOfMemory;
 };
 
 [[noreturn]] void OnJpegError(j_common_ptr cinfo) {
   auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
   errors->tooLarge = cinfo->err->msg_code == JERR_IMAGE_TOO_BIG;
+  errors->outOfMemory = cinfo->err->msg_code == JERR_OUT_OF_MEMORY;
   std::longjmp(errors->jump, 1);
 }
 
@@ -37,12 +39,27 @@ void OnJpegMessage(j_common_ptr cinfo, int level) {
 
 void OnJpegOutput(j_common_ptr) {}
 
+// A progressive file re-decodes the whole picture's coefficients in every
+// scan, and a scan of nothing but end-of-block runs costs a few bytes: a
+// small file can hold tens of thousands of them and burn a minute. Real
+// files carry a dozen or so per component.
+constexpr int kMaxJpegScans = 500;
+
+void OnJpegProgress(j_common_ptr cinfo) {
+  if (!cinfo->is_decompressor) return;
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans) {
+    cinfo->err->msg_code = 0;
+    OnJpegError(cinfo);
+  }
+}
+
 void InitErrors(JpegErrors& errors) {
   jpeg_std_error(&errors.pub);
   errors.pub.error_exit = OnJpegError;
   errors.pub.emit_message = OnJpegMessage;
   errors.pub.output_message = OnJpegOutput;
   errors.tooLarge = false;
+  errors.outOfMemory = false;
 }
 
 int OrientationOf(const jpeg_decompress_struct& cinfo) {
@@ -85,6 +102,7 @@ struct JpegDecodeState {
   TCodecPicture* out;
   ByteBlock stored;  // the picture as stored, when it must be turned
   ByteBlock scan;    // one CMYK scanline
+  jpeg_progress_mgr progress{};
   DecodeStatus status = DecodeStatus::kUnreadable;
 };
 
@@ -102,10 +120,14 @@ void ReadScanlines(jpeg_decompress_struct* cinfo, JpegDecodeState* st, bool cmyk
 
 void RunJpegDecode(jpeg_decompress_struct* cinfo, JpegErrors* errors, JpegDecodeState* st) {
   if (setjmp(errors->jump)) {
-    st->status = errors->tooLarge ? DecodeStatus::kTooLarge : DecodeStatus::kUnreadable;
+    st->status = errors->tooLarge      ? DecodeStatus::kTooLarge
+                 : errors->outOfMemory ? DecodeStatus::kOutOfMemory
+                                       : DecodeStatus::kUnreadable;
     return;
   }
   jpeg_create_decompress(cinfo);
+  st->progress.progress_monitor = OnJpegProgress;
+  cinfo->progress = &st->progress;
   jpeg_mem_src(cinfo, st->data, static_cast<unsigned long>(st->size));
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
@@ -126,7 +148,7 @@ void RunJpegDecode(jpeg_decompress_struct* cinfo, JpegErrors* errors, JpegDecode
   if (!AllocCodecPicture(*st->out, swap ? height : width, swap ? width : height, 24) ||
       (turned && !TryAllocBytes(st->stored, static_cast<std::size_t>(width) * height * 3)) ||
       (cmyk && !TryAllocBytes(st->scan, static_cast<std::size_t>(width) * 4))) {
-    st->status = DecodeStatus::kUnreadable;
+    st->status = DecodeStatus::kOutOfMemory;  // the sides were checked above
     return;
   }
   ReadScanlines(cinfo, st, cmyk, turned);
@@ -175,7 +197,7 @@ DecodeStatus DecodeJpeg(const std::uint8_t* data, std::size_t size, TCodecPictur
   JpegErrors errors;
   InitErrors(errors);
   cinfo.err = &errors.pub;
-  JpegDecodeState state{data, size, &out, {}, {}, DecodeStatus::kUnreadable};
+  JpegDecodeState state{data, size, &out, {}, {}, {}, DecodeStatus::kUnreadable};
   RunJpegDecode(&cinfo, &errors, &state);
   jpeg_destroy_decompress(&cinfo);
   if (state.status != DecodeStatus::kDecoded) out = TCodecPicture{};

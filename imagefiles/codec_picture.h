@@ -15,7 +15,7 @@ namespace quorvel {
 // a 32-bit memory image within the BMP's 32-bit file size field.
 inline constexpr std::int32_t kMaxCodecSide = 32767;
 
-enum class DecodeStatus { kEmpty, kDecoded, kUnreadable, kTooLarge };
+enum class DecodeStatus { kEmpty, kDecoded, kUnreadable, kTooLarge, kOutOfMemory };
 
 // The picture kept as the BMP memory image it is handed out as: 54 header
 // bytes, then bottom-up rows padded to 4 bytes, B G R (24) or B G R A (32).

@@ -89,7 +89,7 @@ void RunPngDecode(png_structp png, png_infop info, PngDecodeState* st) {
   if (!AllocCodecPicture(*st->out, static_cast<std::int32_t>(width),
                          static_cast<std::int32_t>(height), alpha ? 32 : 24) ||
       !PointRowsAt(st->rows, *st->out)) {
-    st->status = DecodeStatus::kUnreadable;
+    st->status = DecodeStatus::kOutOfMemory;  // the sides were checked above
     return;
   }
   png_read_image(png, st->rows.data());

@@ -1,6 +1,7 @@
 #include "imagefiles/loader.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 
 #include "imagefiles/bmp_reader.h"
@@ -16,6 +17,15 @@ const char* MessageFor(BmpVerdict verdict) {
   switch (verdict) {
     case BmpVerdict::kBadBitDepth: return kMsgBadBitDepth;
     case BmpVerdict::kBadSize: return kMsgBadBmpSize;
+    case BmpVerdict::kOutOfMemory: return kMsgLoadNoMemory;
+    default: return kMsgUnreadable;
+  }
+}
+
+const char* MessageFor(DecodeStatus status) {
+  switch (status) {
+    case DecodeStatus::kTooLarge: return kMsgTooLarge;
+    case DecodeStatus::kOutOfMemory: return kMsgLoadNoMemory;
     default: return kMsgUnreadable;
   }
 }
@@ -26,9 +36,9 @@ DecodeStatus TakeFromCodec(ImageCodec& codec, TDecodedPicture& out, ByteBlock& p
   if (!codec.HasPicture()) return codec.Status();
   profile = codec.IccProfile();
   ByteBlock image;
-  if (!codec.TakeMemoryImage(image) ||
-      !ReadBmpMemoryImage(image.data(), image.size(), out))
-    return DecodeStatus::kUnreadable;
+  if (!codec.TakeMemoryImage(image)) return DecodeStatus::kUnreadable;
+  // The codec's own image is always consistent: only memory can fail here.
+  if (!ReadBmpMemoryImage(image.data(), image.size(), out)) return DecodeStatus::kOutOfMemory;
   return DecodeStatus::kDecoded;
 }
 
@@ -52,9 +62,23 @@ int CodecFormatFor(int fileType) {
   }
 }
 
+int LoadInto(TImagePair& pair, const std::filesystem::path& path);
+
 }  // namespace
 
 int LoadImageFile(TImagePair& pair, const std::filesystem::path& path) {
+  try {
+    return LoadInto(pair, path);
+  } catch (const std::bad_alloc&) {
+    // Raised before the picture was handed over: the pair keeps its own.
+    ShowMessage(kMsgLoadNoMemory);
+    return 0;
+  }
+}
+
+namespace {
+
+int LoadInto(TImagePair& pair, const std::filesystem::path& path) {
   std::error_code ec;
   if (path.empty() || !std::filesystem::exists(path, ec)) {
     ShowMessage(kMsgUnreadable);
@@ -76,7 +100,7 @@ int LoadImageFile(TImagePair& pair, const std::filesystem::path& path) {
     codec.DecodeFile(path, format);
     const DecodeStatus status = TakeFromCodec(codec, picture, profile);
     if (status != DecodeStatus::kDecoded) {
-      ShowMessage(status == DecodeStatus::kTooLarge ? kMsgTooLarge : kMsgUnreadable);
+      ShowMessage(MessageFor(status));
       return 0;
     }
   } else {
@@ -91,6 +115,8 @@ int LoadImageFile(TImagePair& pair, const std::filesystem::path& path) {
   ExtractFileTitle(pair.title, path.native());
   return 1;
 }
+
+}  // namespace
 
 int LoadPngResource(int formatCode, const std::uint8_t* data, std::size_t size, TImagePair& pair) {
   if (!data || size == 0) return 0;

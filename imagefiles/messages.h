@@ -15,5 +15,9 @@ inline constexpr const char kMsgTooLarge[] =
     "图片的宽和高不能超过32767.\r\nImage width and height must not exceed 32767.";
 inline constexpr const char kMsgSaveFailed[] =
     "保存图片失败.\r\nFailed to save the picture.";
+inline constexpr const char kMsgLoadNoMemory[] =
+    "内存不足, 无法读取图片.\r\nNot enough memory to read the picture.";
+inline constexpr const char kMsgSaveNoMemory[] =
+    "保存图片失败: 内存不足.\r\nFailed to save the picture: not enough memory.";
 
 }  // namespace quorvel

@@ -1,6 +1,7 @@
 #include "imagefiles/saver.h"
 
 #include <cstring>
+#include <new>
 
 #include "imagefiles/atomic_file.h"
 #include "imagefiles/bmp_layout.h"
@@ -30,16 +31,42 @@ bool BuildMemoryImage(const Pixel* pixels, std::int32_t height, std::int32_t wid
   return true;
 }
 
-bool WriteThroughCodec(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
-                       std::int32_t width, int format, const ByteBlock& profile) {
+enum class Written { kYes, kNo, kNoMemory };
+
+Written WriteThroughCodec(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
+                          std::int32_t width, int format, const ByteBlock& profile) {
   ByteBlock image;
-  if (!BuildMemoryImage(pixels, height, width, image)) return false;
+  if (!BuildMemoryImage(pixels, height, width, image)) return Written::kNoMemory;
   ImageCodec codec;
-  if (codec.DecodeMemory(image.data(), image.size(), kFormatBmp) != DecodeStatus::kDecoded)
-    return false;
+  const DecodeStatus status = codec.DecodeMemory(image.data(), image.size(), kFormatBmp);
+  if (status != DecodeStatus::kDecoded)
+    return status == DecodeStatus::kOutOfMemory ? Written::kNoMemory : Written::kNo;
   ByteBlock().swap(image);
   codec.SetIccProfile(profile);
-  return codec.EncodeFile(path, format);
+  return codec.EncodeFile(path, format) ? Written::kYes : Written::kNo;
+}
+
+Written WriteResult(TImagePair& pair, const std::filesystem::path& path, int type) {
+  if (type == kFileTypeBmp) {
+    ComposeOverWhite(pair);
+    ByteBlock rows;
+    const std::size_t count = pair.composite.size();
+    if (!TryAllocBytes(rows, count * 3)) return Written::kNoMemory;
+    const std::uint8_t* c = BytesOf(pair.composite);
+    for (std::size_t i = 0; i < count; ++i, c += 4) std::memcpy(&rows[i * 3], c, 3);
+    return WriteBmp24(rows.data(), pair.height, path, pair.width) == 1 ? Written::kYes : Written::kNo;
+  }
+  if (type == kFileTypeJpg) {
+    ComposeOverWhite(pair);
+    return WriteThroughCodec(pair.composite.data(), pair.height, path, pair.width, kFormatJpeg, pair.iccProfile);
+  }
+  // The outside of the shape stays transparent: no white underneath.
+  const int format = type == kFileTypePng    ? kFormatPng
+                     : type == kFileTypeWebp ? kFormatWebp
+                     : type == kFileTypeTiff ? kFormatTiff
+                                             : 0;
+  if (format == 0) return Written::kNo;
+  return WriteThroughCodec(pair.result.data(), pair.height, path, pair.width, format, pair.iccProfile);
 }
 
 bool WriteBmp24Rows(std::FILE* f, const std::uint8_t* rows, std::int32_t height,
@@ -79,22 +106,22 @@ int WriteBmp24(const std::uint8_t* rows, std::int32_t height, const std::filesys
 
 bool WriteJpeg(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
                std::int32_t width, const ByteBlock& profile) {
-  return WriteThroughCodec(pixels, height, path, width, kFormatJpeg, profile);
+  return WriteThroughCodec(pixels, height, path, width, kFormatJpeg, profile) == Written::kYes;
 }
 
 bool WritePng(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
               std::int32_t width, const ByteBlock& profile) {
-  return WriteThroughCodec(pixels, height, path, width, kFormatPng, profile);
+  return WriteThroughCodec(pixels, height, path, width, kFormatPng, profile) == Written::kYes;
 }
 
 bool WriteWebp(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
                std::int32_t width, const ByteBlock& profile) {
-  return WriteThroughCodec(pixels, height, path, width, kFormatWebp, profile);
+  return WriteThroughCodec(pixels, height, path, width, kFormatWebp, profile) == Written::kYes;
 }
 
 bool WriteTiff(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
                std::int32_t width, const ByteBlock& profile) {
-  return WriteThroughCodec(pixels, height, path, width, kFormatTiff, profile);
+  return WriteThroughCodec(pixels, height, path, width, kFormatTiff, profile) == Written::kYes;
 }
 
 int SaveImageFile(TImagePair& pair, std::filesystem::path path) {
@@ -104,32 +131,20 @@ int SaveImageFile(TImagePair& pair, std::filesystem::path path) {
     path += ".bmp";
     type = kFileTypeBmp;
   }
-  bool written = false;
-  if (type == kFileTypeBmp) {
-    ComposeOverWhite(pair);
-    ByteBlock rows;
-    const std::size_t count = pair.composite.size();
-    if (TryAllocBytes(rows, count * 3)) {
-      const std::uint8_t* c = BytesOf(pair.composite);
-      for (std::size_t i = 0; i < count; ++i, c += 4) std::memcpy(&rows[i * 3], c, 3);
-      written = WriteBmp24(rows.data(), pair.height, path, pair.width) == 1;
-    }
-  } else if (type == kFileTypeJpg) {
-    ComposeOverWhite(pair);
-    written = WriteJpeg(pair.composite.data(), pair.height, path, pair.width, pair.iccProfile);
-  } else if (type == kFileTypeWebp) {
-    written = WriteWebp(pair.result.data(), pair.height, path, pair.width, pair.iccProfile);
-  } else if (type == kFileTypeTiff) {
-    written = WriteTiff(pair.result.data(), pair.height, path, pair.width, pair.iccProfile);
-  } else {
-    // The outside of the shape stays transparent: no white underneath.
-    written = WritePng(pair.result.data(), pair.height, path, pair.width, pair.iccProfile);
+  return SaveImageFileAs(pair, path, type);
+}
+
+int SaveImageFileAs(TImagePair& pair, const std::filesystem::path& path, int fileType) {
+  if (!HasResult(pair)) return 0;
+  Written written = Written::kNo;
+  try {
+    written = WriteResult(pair, path, fileType);
+  } catch (const std::bad_alloc&) {
+    written = Written::kNoMemory;
   }
-  if (!written) {
-    ShowMessage(kMsgSaveFailed);
-    return 0;
-  }
-  return 1;
+  if (written == Written::kYes) return 1;
+  ShowMessage(written == Written::kNoMemory ? kMsgSaveNoMemory : kMsgSaveFailed);
+  return 0;
 }
 
 }  // namespace quorvel

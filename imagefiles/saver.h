@@ -18,6 +18,12 @@ namespace quorvel {
 // shows a message and leaves an existing file as it was.
 int SaveImageFile(TImagePair& pair, std::filesystem::path path);
 
+// Writes pair.result as fileType (kFileTypeBmp, kFileTypeJpg, kFileTypePng,
+// kFileTypeWebp, kFileTypeTiff)
+// whatever path's ending; otherwise as SaveImageFile. Running out of memory
+// is reported as the reason the save failed.
+int SaveImageFileAs(TImagePair& pair, const std::filesystem::path& path, int fileType);
+
 // pair.composite = every result pixel BlendOver PaneBackColor.
 void ComposeOverWhite(TImagePair& pair);
 

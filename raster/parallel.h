@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -33,7 +34,12 @@ void ForEachRange(std::int64_t count, int ranges, Fn&& fn) {
   for (int r = 1; r < ranges; ++r) {
     const std::int64_t begin = count * r / ranges;
     const std::int64_t end = count * (r + 1) / ranges;
-    helpers.emplace_back([&fn, begin, end, r] { fn(begin, end, r); });
+    // Without room for another thread's stack the range runs here.
+    try {
+      helpers.emplace_back([&fn, begin, end, r] { fn(begin, end, r); });
+    } catch (const std::system_error&) {
+      fn(begin, end, r);
+    }
   }
   fn(std::int64_t{0}, count / ranges, 0);
 }

@@ -5,9 +5,15 @@
 #include <cstdlib>
 #include <new>
 
+#include "raster/memory_room.h"
+
 namespace quorvel {
 
 void* AllocLargeBlock(std::size_t bytes) {
+  // Overcommit would grant a block the system cannot back, and the OOM
+  // killer would collect once its pages are touched: refuse it here.
+  constexpr std::size_t kRoomCheckBytes = std::size_t{256} << 20;
+  if (bytes >= kRoomCheckBytes && bytes > MemoryRoom()) throw std::bad_alloc();
   constexpr std::size_t kHugePage = std::size_t{2} << 20;
   const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
   void* block = std::aligned_alloc(kHugePage, rounded);

@@ -44,6 +44,11 @@ ShapeFileProblem DecodeShapeFile(std::span<const std::uint8_t> bytes, DecodedSha
 
   // The polyline section: plain, from here to the end of the file.
   std::size_t left = bytes.size() - kShapeHeaderSize - static_cast<std::size_t>(outline_bytes);
+  // A file too short for its blocks is malformed before it is too large.
+  if (p > 0 && static_cast<std::uint64_t>(p) * kShapeBlockHeaderSize > left)
+    return ShapeFileProblem::kPolylinesPastEnd;
+  if (p > kMaxShapeLoops) return ShapeFileProblem::kTooManyLoops;
+  std::size_t points = 0;
   for (std::int32_t b = 0; b < p; ++b) {
     if (left < kShapeBlockHeaderSize) return ShapeFileProblem::kPolylinesPastEnd;
     DecodedLoop loop;
@@ -55,6 +60,8 @@ ShapeFileProblem DecodeShapeFile(std::span<const std::uint8_t> bytes, DecodedSha
 
     const std::size_t count = m > 0 ? static_cast<std::size_t>(m) : 0;
     if (count > left / kShapeDeltaSize) return ShapeFileProblem::kPolylinesPastEnd;
+    points += count;
+    if (points > kMaxShapePoints) return ShapeFileProblem::kTooManyPoints;
     loop.points.reserve(count);
     float cx = loop.start_x;
     float cy = loop.start_y;
@@ -81,6 +88,8 @@ const char* DescribeShapeFileProblem(ShapeFileProblem problem) {
     case ShapeFileProblem::kOutlinePastEnd: return "the outline records run past the end of the file";
     case ShapeFileProblem::kPolylinesPastEnd: return "the polyline blocks run past the end of the file";
     case ShapeFileProblem::kNotFinite: return "a coordinate is not a finite number";
+    case ShapeFileProblem::kTooManyLoops: return "it has more loops than a shape may have";
+    case ShapeFileProblem::kTooManyPoints: return "its loops have more points than a shape may have";
   }
   return "unknown problem";
 }

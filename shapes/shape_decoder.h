@@ -18,7 +18,16 @@ enum class ShapeFileProblem {
   kOutlinePastEnd,        // 44 + 16 N beyond the file
   kPolylinesPastEnd,      // a block or its deltas beyond the file
   kNotFinite,             // a coordinate that is NaN or overflows float32
+  kTooManyLoops,          // P above kMaxShapeLoops
+  kTooManyPoints,         // the loops' points together above kMaxShapePoints
 };
+
+// Far above what the shape builder writes (a few dozen loops, some ten
+// thousand points): every loop adds a point to each of the thousands of
+// assist polylines a warp derives, so a file of countless small loops would
+// otherwise take gigabytes to warp.
+inline constexpr std::int32_t kMaxShapeLoops = 4096;
+inline constexpr std::size_t kMaxShapePoints = std::size_t{1} << 22;
 
 // One polyline block: the start is where the first delta counts from; it is
 // not a point of the loop.

@@ -3,13 +3,17 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 #include "raster/blend.h"
+#include "raster/memory_room.h"
+#include "raster/message_sink.h"
 #include "raster/zoom.h"
 #include "warp/fast_mapping.h"
+#include "warp/job_memory.h"
 #include "warp/mapping.h"
 
 namespace quorvel {
@@ -38,7 +42,57 @@ void LayStamp(TImagePair& pair, const TPixels32Desc& stamp, std::int32_t sw, std
   }
 }
 
+// Refuses, before anything is touched, a job that would not fit.
+WarpOutcome CheckJob(const TWarpEngine& engine, WarpKind kind, const TImagePair& pair) {
+  if (pair.src.empty()) return WarpOutcome::kWarped;  // nothing to do; the job says so
+  const TJobNeed need = EstimateWarpJob(engine, kind, pair);
+  if (need.assist_segments > kMaxAssistSegments) return WarpOutcome::kShapeTooComplex;
+  const std::uint64_t room = MemoryRoom();
+  if (need.bytes > room) {
+    if (kind == WarpKind::Apply) ShowMessage(NotEnoughMemoryText(need.bytes, room));
+    return WarpOutcome::kNoMemory;
+  }
+  return WarpOutcome::kWarped;
+}
+
+// After memory ran out part way: nothing half-made may be shown or reused,
+// and what the job took goes back.
+void DropJobMemory(TWarpEngine& engine, TImagePair& pair) {
+  ReleaseBlock(pair.square);
+  ReleaseBlock(pair.result);
+  ReleaseBlock(engine.src);
+  ReleaseBlock(engine.dest);
+  std::vector<PixelBlock>().swap(engine.sweep_rasters);
+  for (TAssistCache* slot : {&engine.job, &engine.preview}) {
+    PolylineList().swap(slot->guides);
+    PolylineList().swap(slot->assist);
+    slot->key_side = 0;
+    slot->key_shape = -1;
+  }
+}
+
+WarpOutcome RunJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps,
+                   const WarpPassCheck* between);
+
 }  // namespace
+
+bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps,
+                WarpOutcome* outcome, const WarpPassCheck* between) {
+  WarpOutcome result = CheckJob(engine, kind, pair);
+  if (result == WarpOutcome::kWarped) {
+    try {
+      result = RunJob(engine, kind, pair, stamps, between);
+    } catch (const std::bad_alloc&) {
+      DropJobMemory(engine, pair);
+      result = WarpOutcome::kNoMemory;
+      if (kind == WarpKind::Apply) ShowMessage(kMsgOutOfMemory);
+    }
+  } else if (result == WarpOutcome::kShapeTooComplex && kind == WarpKind::Apply) {
+    ShowMessage(kMsgShapeTooComplex);
+  }
+  if (outcome) *outcome = result;
+  return result == WarpOutcome::kWarped;
+}
 
 bool MakeWorkSquare(TImagePair& pair) {
   if (pair.src.empty()) return false;
@@ -73,12 +127,14 @@ void StampResult(TImagePair& pair, const TStamps* stamps) {
       LayStamp(pair, stamp, sw, sh, x0 + j * (sw + 80), y0 + i * (sh + 60));
 }
 
-bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps,
-                const WarpPassCheck* between) {
+namespace {
+
+WarpOutcome RunJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps,
+                   const WarpPassCheck* between) {
   const bool apply = kind == WarpKind::Apply;
   auto go_on = [between](int passes_done) { return !between || (*between)(passes_done); };
-  if (!MakeWorkSquare(pair)) return false;
-  if (!go_on(1)) return false;
+  if (!MakeWorkSquare(pair)) return WarpOutcome::kNoShape;
+  if (!go_on(1)) return WarpOutcome::kStopped;
   const std::int32_t side = pair.squareSide;
   if (engine.reference) {
     PrepareWarp(engine, side, pair.square.data());
@@ -97,15 +153,15 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
     std::fprintf(stderr, "GenerateAssistPolyline_Dis time = %d.\n", MillisecondsSince(t0));
     t1 = Clock::now();
   }
-  if (slot.guides.empty() || slot.assist.empty()) return false;
-  if (!go_on(2)) return false;
+  if (slot.guides.empty() || slot.assist.empty()) return WarpOutcome::kNoShape;
+  if (!go_on(2)) return WarpOutcome::kStopped;
 
   // The two passes of MapAllPixels, with a stop between them.
   if (engine.reference)
     SquareToDisk(engine);
   else
     SquareToDiskFast(engine);
-  if (!go_on(3)) return false;
+  if (!go_on(3)) return WarpOutcome::kStopped;
   if (engine.reference) {
     SweepRays(engine, slot.assist);
   } else {
@@ -119,7 +175,7 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
     malloc_trim(0);
 #endif
   }
-  if (!go_on(4)) return false;
+  if (!go_on(4)) return WarpOutcome::kStopped;
   if (apply) {
     std::fprintf(stderr, "MapAllPixels time = %d ms.\n", MillisecondsSince(t1));
     if (engine.reference)
@@ -127,11 +183,12 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
     else
       ApplyFeatherFast(engine, slot.assist);
   }
-  if (!go_on(5)) return false;
+  if (!go_on(5)) return WarpOutcome::kStopped;
   std::memcpy(pair.square.data(), engine.dest.data(), engine.dest.size() * sizeof(Pixel));
-  if (!MakeResult(pair)) return false;
+  if (!MakeResult(pair)) return WarpOutcome::kNoShape;
   StampResult(pair, stamps);
-  return true;
+  return WarpOutcome::kWarped;
 }
 
+}  // namespace
 }  // namespace quorvel

@@ -34,12 +34,25 @@ using WarpPassCheck = std::function<bool(int passes_done)>;
 // Work square, assist cache, square to disk, ray sweep, feather, result.
 inline constexpr int kWarpJobPasses = 6;
 
+enum class WarpOutcome {
+  kWarped,
+  kNoShape,          // no picture, no shape, or a shape without loops
+  kNoMemory,         // refused before it started, or memory ran out on the way
+  kShapeTooComplex,  // the assist list would exceed kMaxAssistSegments
+  kStopped,          // the pass check said stop
+};
+
 // The whole job of one kind on one pair; true when a result was produced.
 // Apply uses the job cache slot, writes the two timing lines to stderr and
 // applies the feather; Preview uses the preview slot and does neither.
+// A job that cannot fit in memory, or whose shape would give too large an
+// assist list, is refused before anything changes; memory running out on
+// the way drops the pair's square and result and the engine's rasters. The
+// pair's picture stays either way, and Apply says why through ShowMessage.
 // A job stopped by between returns false; the pair's square and result then
 // hold nothing of use, while the engine's cache slot stays sound.
 bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair,
-                const TStamps* stamps = nullptr, const WarpPassCheck* between = nullptr);
+                const TStamps* stamps = nullptr, WarpOutcome* outcome = nullptr,
+                const WarpPassCheck* between = nullptr);
 
 }  // namespace quorvel

@@ -8,6 +8,7 @@
 #include "app/file_filters.h"
 #include "imagefiles/loader.h"
 #include "raster/blend.h"
+#include "raster/memory_room.h"
 #include "window_test_support.h"
 
 namespace quorvel::testing {
@@ -126,6 +127,27 @@ TEST(Apply, WarpsIntoTheResultPaneAndWritesTheTimingLines) {
   const int cy = d.dstView.height / 2;
   EXPECT_EQ(ShownPixel(d, d.dstView.x + cx, d.dstView.y + cy), ExpectedResultPixel(d, cx, cy) | 0xFF000000u);
   EXPECT_EQ(ShownPixel(d, d.dstView.x + 1, d.dstView.y + 1), kPaneGrey);
+}
+
+TEST(Apply, RefusedForMemorySaysWhyAndKeepsThePictureAndTheResult) {
+  Applied w;
+  CMorvexDlg& d = *w.dialog;
+  ASSERT_FALSE(d.mainPicture.result.empty());
+  const PixelBlock src = d.mainPicture.src;
+  const PixelBlock result = d.mainPicture.result;
+  w.prompts.messages.clear();
+  SetMemoryRoomCap(1);
+  ::testing::internal::CaptureStderr();
+  d.OnCommand(3);
+  WaitForApply(d);  // the estimate is made on Apply's worker
+  ::testing::internal::GetCapturedStderr();
+  SetMemoryRoomCap(0);
+  ASSERT_EQ(w.prompts.messages.size(), 1);
+  EXPECT_TRUE(w.prompts.messages[0].startsWith(QString::fromUtf8("内存不足: 需要约 ")))
+      << w.prompts.messages[0].toStdString();
+  EXPECT_EQ(d.mainPicture.src, src);
+  EXPECT_EQ(d.mainPicture.result, result);
+  EXPECT_TRUE(FindControl(&d, 1029)->isHidden());
 }
 
 TEST(SavePicture, WithoutAResultOnlySaysSo) {

@@ -193,6 +193,80 @@ TEST(QuorvelCli, NewFormatsInAndOutKeepTheColourProfile) {
   }
 }
 
+TEST(QuorvelCli, OutputsItCannotWriteOrThatCollideAreRefusedBeforeAnyWork) {
+  TempFolder dir;
+  WriteCircleShape(dir / "circle.qshp");
+  std::filesystem::create_directories(dir / "s1");
+  std::filesystem::create_directories(dir / "s2");
+  for (const char* name : {"s1/x.bmp", "s2/x.bmp", "a.bmp"}) WritePicture(dir / name, 30, 20);
+  std::filesystem::copy_file(dir / "a.bmp", dir / "a.jpg");  // only its name matters here
+  auto q = [&](const std::string& name) { return " '" + (dir / name).string() + "'"; };
+  const std::string shape = " -s" + q("circle.qshp");
+  const std::string refused[] = {
+      "warp" + q("a.bmp") + shape + " -o" + q("result.gif"),
+      "warp" + q("a.bmp") + shape + " -o" + q("result.heic"),  // read, never written
+      "warp" + q("a.bmp") + shape + " -o" + q("result"),
+      "warp" + q("a.bmp") + q("s1/x.bmp") + shape + " -o" + q("out") + " --ext gif",
+      "warp" + q("s1/x.bmp") + q("s2/x.bmp") + shape + " -o" + q("out"),
+      "warp" + q("a.bmp") + q("a.jpg") + shape + " -o" + q("out") + " --ext png",
+      "warp" + q("a.bmp") + q("s1/x.bmp") + shape + " -o" + q("."),  // a.bmp over itself
+  };
+  for (const std::string& args : refused) {
+    EXPECT_EQ(RunCli(args, dir / "err"), kExitUsage) << args;
+    EXPECT_EQ(Text(dir / "err").find("not warped"), std::string::npos) << args;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "result.gif"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "result.gif.bmp"));
+  EXPECT_EQ(ReadBytes(dir / "a.bmp"), ReadBytes(dir / "a.jpg"));
+  // .jpeg is a JPEG, not a BMP with ".bmp" appended.
+  ASSERT_EQ(RunCli("warp" + q("a.bmp") + shape + " -o" + q("r.JPEG"), dir / "err"), kExitSuccess);
+  const auto jpeg = ReadBytes(dir / "r.JPEG");
+  ASSERT_GE(jpeg.size(), 2u);
+  EXPECT_EQ(jpeg[0], 0xFF);
+  EXPECT_EQ(jpeg[1], 0xD8);
+}
+
+bool AddressSanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return true;
+#endif
+#endif
+  return false;
+}
+
+TEST(QuorvelCli, PictureTooLargeForTheAddressSpaceIsRefusedAndTheBatchGoesOn) {
+  if (AddressSanitized()) GTEST_SKIP() << "the sanitizer's shadow memory does not fit under an address-space cap";
+  {
+  TempFolder dir;
+  WriteCircleShape(dir / "circle.qshp");
+  // 32767 x 15: a small file whose square work copy alone is 4.3 GB.
+  TImagePair wide;
+  wide.width = 32767;
+  wide.height = 15;
+  wide.result.assign(32767u * 15u, 0xFF336699u);
+  ASSERT_EQ(SaveImageFile(wide, dir / "wide.png"), 1);
+  WritePicture(dir / "small.bmp", 40, 30);
+  auto q = [&](const std::string& name) { return " '" + (dir / name).string() + "'"; };
+  const std::string capped = "--as=" + std::to_string(std::uint64_t{2} << 30) + " '" + QUORVEL_CLI + "'";
+  auto run = [&](const std::string& args) {
+    const std::string command = "prlimit " + capped + " " + args + " >/dev/null 2>'" + (dir / "err").string() + "'";
+    const int raw = std::system(command.c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  EXPECT_EQ(run("warp" + q("wide.png") + " -s" + q("circle.qshp") + " -o" + q("out.png")), kExitPictureRefused);
+  EXPECT_NE(Text(dir / "err").find("内存不足: 需要约 "), std::string::npos) << Text(dir / "err");
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
+  EXPECT_EQ(run("warp" + q("wide.png") + q("small.bmp") + " -s" + q("circle.qshp") + " -o" + q("out")),
+            kExitPictureRefused);
+  EXPECT_TRUE(std::filesystem::exists(dir / "out" / "small.bmp"));
+  EXPECT_NE(Text(dir / "err").find("1 of 2 pictures not warped"), std::string::npos) << Text(dir / "err");
+  }
+}
+
 TEST(WarpOptions, BatchOutputNamesFollowTheInputUnlessAsked) {
   EXPECT_EQ(BatchOutputPath("o", "a.webp", ""), std::filesystem::path("o/a.webp"));
   EXPECT_EQ(BatchOutputPath("o", "a.TIFF", ""), std::filesystem::path("o/a.tif"));

@@ -1,5 +1,6 @@
 // LoadImageFile on BMP files and on names it cannot take.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "imagefiles/loader.h"
 #include "imagefiles/messages.h"
@@ -225,6 +226,21 @@ TEST(LoadImageFile, MissingFileShowsMessageAndChangesNothing) {
   EXPECT_EQ(messages.texts, std::vector<std::string>{kMsgUnreadable});
   EXPECT_TRUE(PictureUnchanged(pair));
   EXPECT_EQ(pair.path, "/before.bmp");
+}
+
+TEST(LoadImageFile, FifoOrFolderNamedLikeAPictureIsRefusedWithoutWaiting) {
+  TempDir dir;
+  // A FIFO opened for reading would wait for a writer forever.
+  for (const char* name : {"f.bmp", "f.png", "f.jpg"})
+    ASSERT_EQ(::mkfifo((dir / name).c_str(), 0600), 0);
+  std::filesystem::create_directory(dir / "d.png");
+  for (const char* name : {"f.bmp", "f.png", "f.jpg", "d.png"}) {
+    TImagePair pair = PairWithPicture();
+    MessageCapture messages;
+    EXPECT_EQ(LoadImageFile(pair, dir / name), 0) << name;
+    EXPECT_EQ(messages.texts, std::vector<std::string>{kMsgUnreadable}) << name;
+    EXPECT_TRUE(PictureUnchanged(pair)) << name;
+  }
 }
 
 TEST(LoadImageFile, UnknownEndingRecordsTypeZero) {

@@ -13,6 +13,7 @@
 #include "imagefiles/messages.h"
 #include "imagefiles/saver.h"
 #include "tests/imagefiles/test_support.h"
+#include "tests/support/jpeg_scans.h"
 
 namespace quorvel {
 namespace {
@@ -255,6 +256,19 @@ TEST(JpegDecode, StrayBytesBetweenSegmentsAreTolerated) {
     EXPECT_EQ(LoadImageFile(pair, TestData(name)), 1) << name;
     EXPECT_TRUE(messages.texts.empty());
   }
+}
+
+TEST(JpegDecode, ProgressiveFileWithTooManyScansIsRefused) {
+  const std::vector<std::uint8_t> progressive = testing::ReadBytes(TestData("libjpeg-turbo/testimgp.jpg"));
+  ImageCodec codec;
+  // A scan repeated a few times only refines what is there; hundreds of
+  // times is a file made to burn time.
+  const std::vector<std::uint8_t> some = test::RepeatShortestScan(progressive, 20);
+  ASSERT_GT(some.size(), progressive.size());
+  EXPECT_EQ(codec.DecodeMemory(some.data(), some.size(), kFormatJpeg), DecodeStatus::kDecoded);
+  const std::vector<std::uint8_t> bomb = test::RepeatShortestScan(progressive, 600);
+  EXPECT_EQ(codec.DecodeMemory(bomb.data(), bomb.size(), kFormatJpeg), DecodeStatus::kUnreadable);
+  EXPECT_FALSE(codec.HasPicture());
 }
 
 TEST(JpegDecode, ExifOrientationSixOfTheSuiteTurnsUpright) {

@@ -7,6 +7,7 @@
 #include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 
 #include "imagefiles/messages.h"
 #include "imagefiles/saver.h"
+#include "raster/memory_room.h"
 #include "tests/imagefiles/test_support.h"
 
 namespace quorvel {
@@ -229,6 +231,125 @@ TEST(SaveFaults, ProcessKilledWhileWritingKeepsOldFile) {
   ASSERT_TRUE(WIFSIGNALED(status)) << "the save finished before the kill";
   EXPECT_EQ(WTERMSIG(status), SIGKILL);
   EXPECT_EQ(ReadBytes(target), OldContent());
+}
+
+}  // namespace
+}  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+TEST(SaveFaults, OutOfMemorySaysSoAndKeepsTheOldFile) {
+  TempDir dir;
+  TImagePair pair;
+  pair.width = 8200;
+  pair.height = 8200;
+  AllocBlock(pair.result, 8200, 8200);  // never touched: costs no memory
+  SetMemoryRoomCap(std::uint64_t{64} << 20);
+  for (const char* ending : kEndings) {
+    const auto path = dir / (std::string("big.") + ending);
+    WriteBytes(path, OldContent());
+    MessageCapture messages;
+    EXPECT_EQ(SaveImageFile(pair, path), 0) << ending;
+    EXPECT_EQ(messages.texts, std::vector<std::string>{kMsgSaveNoMemory}) << ending;
+    EXPECT_EQ(ReadBytes(path), OldContent()) << ending;
+  }
+  SetMemoryRoomCap(0);
+  EXPECT_EQ(FilesIn(dir.path()), 3u);
+}
+
+}  // namespace
+}  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+struct stat StatOf(const std::filesystem::path& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+TEST(SaveOver, ReadOnlyFileIsRefusedAndKeepsItsContent) {
+  TempDir dir;
+  TImagePair pair = NoisyResult(20, 15);
+  for (const char* ending : kEndings) {
+    const auto path = dir / (std::string("ro.") + ending);
+    WriteBytes(path, OldContent());
+    ::chmod(path.c_str(), 0444);
+    MessageCapture messages;
+    EXPECT_EQ(SaveImageFile(pair, path), 0) << ending;
+    EXPECT_EQ(messages.texts, std::vector<std::string>{kMsgSaveFailed});
+    EXPECT_EQ(ReadBytes(path), OldContent());
+    EXPECT_EQ(StatOf(path).st_mode & 07777, 0444u);
+  }
+  EXPECT_EQ(FilesIn(dir.path()), 3u);
+}
+
+TEST(SaveOver, ReplacedFileKeepsModeOwnerAndHardLinks) {
+  TempDir dir;
+  TImagePair pair = NoisyResult(20, 15);
+  const auto path = dir / "kept.png";
+  WriteBytes(path, OldContent());
+  ::chmod(path.c_str(), 0640);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  }
+  std::filesystem::create_hard_link(path, dir / "link.png");
+  const struct stat before = StatOf(path);
+  ASSERT_EQ(SaveImageFile(pair, path), 1);
+  const struct stat after = StatOf(path);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_NE(ReadBytes(path), OldContent());
+  EXPECT_EQ(ReadBytes(dir / "link.png"), ReadBytes(path));
+  // Without other links the file is replaced whole, and keeps the same.
+  std::filesystem::remove(dir / "link.png");
+  ::chmod(path.c_str(), 0604);
+  ASSERT_EQ(SaveImageFile(pair, dir / "kept.png"), 1);
+  EXPECT_EQ(StatOf(path).st_mode & 07777, 0604u);
+  EXPECT_EQ(StatOf(path).st_uid, before.st_uid);
+  EXPECT_EQ(FilesIn(dir.path()), 1u);
+}
+
+TEST(SaveOver, TemporariesOfKilledSavesAreRemovedOthersKept) {
+  TempDir dir;
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ASSERT_GT(gone, 0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string stale = ".quorvel-save-" + std::to_string(gone) + "-0.tmp";
+  const std::string living = ".quorvel-save-" + std::to_string(::getppid()) + "-0.tmp";
+  WriteBytes(dir / stale, OldContent());
+  WriteBytes(dir / living, OldContent());
+  WriteBytes(dir / ".quorvel-save-notes.tmp", OldContent());
+  TImagePair pair = NoisyResult(20, 15);
+  ASSERT_EQ(SaveImageFile(pair, dir / "out.bmp"), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir / stale));
+  EXPECT_TRUE(std::filesystem::exists(dir / living));
+  EXPECT_TRUE(std::filesystem::exists(dir / ".quorvel-save-notes.tmp"));
+}
+
+TEST(SaveOver, FileOfAnotherUserIsNotReplacedByOneWhoMayNotWriteIt) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);  // the folder allows the rename
+  const auto path = dir / "theirs.bmp";
+  WriteBytes(path, OldContent());
+  ::chmod(path.c_str(), 0644);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+    TImagePair pair = NoisyResult(20, 15);
+    ::_exit(SaveImageFile(pair, path) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(ReadBytes(path), OldContent());
 }
 
 }  // namespace

@@ -250,6 +250,33 @@ TEST(LoadShapePolylines, MalformedFilesAreRejectedWhole) {
   }
 }
 
+TEST(LoadShapePolylines, LoopAndPointCountsAreBounded) {
+  // Tiny loops, each a point: cheap to store, costly to warp into.
+  auto loops = [](std::int32_t count) {
+    std::vector<std::uint8_t> plain;
+    for (std::int32_t i = 0; i < count; ++i) AppendBlock(plain, 1, 0.0f, 0.0f, {{1, 1}});
+    return ShapeBytes(0, count, {}, plain);
+  };
+  auto points = [](std::size_t count) {
+    std::vector<std::uint8_t> plain;
+    const std::vector<ShapeDelta> deltas(count / 2, ShapeDelta{1, -1});
+    AppendBlock(plain, static_cast<std::int32_t>(deltas.size()), 0.0f, 0.0f, deltas);
+    const std::vector<ShapeDelta> rest(count - count / 2, ShapeDelta{-1, 1});
+    AppendBlock(plain, static_cast<std::int32_t>(rest.size()), 0.0f, 0.0f, rest);
+    return ShapeBytes(0, 2, {}, plain);
+  };
+  DecodedShapeFile file;
+  EXPECT_EQ(DecodeShapeFile(loops(kMaxShapeLoops), file), ShapeFileProblem::kNone);
+  EXPECT_EQ(DecodeShapeFile(loops(kMaxShapeLoops + 1), file), ShapeFileProblem::kTooManyLoops);
+  EXPECT_EQ(DecodeShapeFile(points(kMaxShapePoints), file), ShapeFileProblem::kNone);
+  TempFolder dir;
+  WriteBytes(dir / "many.qshp", points(kMaxShapePoints + 1));
+  PolylineList list = MarkerList();
+  EXPECT_EQ(ReadShapeFile(dir / "many.qshp", file), ShapeFileProblem::kTooManyPoints);
+  EXPECT_FALSE(LoadShapePolylines(dir / "many.qshp", list));
+  ExpectMarkerList(list);
+}
+
 TEST(WriteShapeFile, RoundTripsThroughTheReader) {
   ShapeFileContents contents;
   for (int i = 0; i < 40; ++i) contents.outline.push_back(ShapePointD{i * 15.0, 600.0 - i * 7.25});
