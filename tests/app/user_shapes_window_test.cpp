@@ -219,6 +219,7 @@ TEST(UserShapes, EscCancelsTheAddAndNothingIsAdded) {
   QTest::keyClick(&d, Qt::Key_Escape);
   WaitForAdd(d);
   EXPECT_TRUE(d.isVisible());  // Esc cancelled the add, not the window
+  EXPECT_EQ(FindControl(d.Client(), ids::kStatusText)->toolTip(), "添加形状已取消(Add shape cancelled)");
   EXPECT_TRUE(w.prompts.messages.isEmpty());
   EXPECT_TRUE(UserFiles(w).empty());
   EXPECT_EQ(d.shapeLib.shapes.size(), 2u);
