@@ -72,6 +72,8 @@ void CShpSelectDlg::Create(QWidget* parent) {
   setParent(parent, Qt::Widget);
   UseTemplateFont(this);
   setGeometry(TemplateRect(0, 0, 255, 180));
+  // The strip under the list, with its button, must not show the panes through.
+  setAutoFillBackground(true);
   list = new QListWidget(this);
   TagControl(list, kListId);
   list->setGeometry(TemplateRect(6, 6, 242, 150));
