@@ -48,6 +48,7 @@ inline constexpr int kPreviewLabel = 1045;
 inline constexpr int kApplyProgress = 1046;
 inline constexpr int kStatusText = 1047;
 inline constexpr int kFeatherLabel = 1048;
+inline constexpr int kAddShapeButton = 1049;  // in the shape list panel
 // Labels without an id of their own.
 inline constexpr int kStatic = -1;
 
@@ -57,6 +58,7 @@ inline constexpr int kMenuSave = 32772;
 inline constexpr int kMenuExit = 32773;
 inline constexpr int kMenuAbout = 32774;
 inline constexpr int kMenuStamps = 32775;
+inline constexpr int kMenuAddShape = 32776;
 
 // About dialog 131
 inline constexpr int kAboutOk = 1;

@@ -19,6 +19,7 @@ inline constexpr char kTipDownload[] = "下载形状等资源(Download shapes an
 inline constexpr char kMenuFile[] = "文件(&File)";
 inline constexpr char kMenuOpen[] = "打开图片(&Open)...";
 inline constexpr char kMenuSave[] = "保存图片(&Save)...";
+inline constexpr char kMenuAddShape[] = "添加形状(&Add shape)…";
 inline constexpr char kMenuExit[] = "退出(E&xit)";
 inline constexpr char kMenuOptions[] = "选项(O&ptions)";
 inline constexpr char kMenuStamps[] = "水印网格(&Stamp grid)";
@@ -35,6 +36,22 @@ inline constexpr char kProgressFormat[] = "%p% (Esc 取消)";
 inline constexpr char kCancelling[] = "正在取消...(Cancelling...)";
 inline constexpr char kStatusSaved[] = "已保存(Saved): %1";
 inline constexpr char kStatusCancelled[] = "变形已取消(Apply cancelled)";
+
+// Adding and removing the user's own shapes.
+inline constexpr char kAddShape[] = "添加形状(Add shape)…";
+inline constexpr char kAddShapeCancel[] = "取消(Cancel)";
+inline constexpr char kTipAddShape[] = "由 SVG 或 PNG 轮廓制作形状, 也可拖放到列表(Make a shape from an SVG or PNG outline; or drop one on the list)";
+inline constexpr char kOutlineFilter[] = "轮廓(Outline) (*.svg;*.png)|*.svg;*.png||";
+inline constexpr char kMakingShape[] = "正在制作形状...(Making the shape...) Esc 取消";
+inline constexpr char kStatusShapeAdded[] = "已添加形状(Shape added): %1";
+inline constexpr char kStatusAddCancelled[] = "添加形状已取消(Add shape cancelled)";
+inline constexpr char kMsgShapeRefused[] = "无法制作形状.\r\nThe shape cannot be made: %1";
+inline constexpr char kMsgNoShapeTool[] = "找不到形状工具 %1.\r\nThe shape tool %1 cannot be run.";
+inline constexpr char kRemoveShape[] = "移除形状(Remove shape)";
+inline constexpr char kTipUserShape[] = "%1 (我的形状, your own shape)";
+inline constexpr char kAskDeleteShape[] = "%1 无法移到回收站, 要永久删除它吗?\r\n%1 cannot be moved to the trash. Delete it for good?";
+inline constexpr char kDelete[] = "删除(Delete)";
+inline constexpr char kMsgShapeNotRemoved[] = "无法移除 %1.\r\n%1 cannot be removed.";
 
 // Questions; the second button is the safe default.
 inline constexpr char kAskReplace[] = "%1 已存在, 要替换它吗?\r\n%1 already exists. Do you want to replace it?";

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProcess>
+#include <QTemporaryFile>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSlider>
@@ -68,6 +70,8 @@ CMorvexDlg::CMorvexDlg(const Setup& setup, QWidget* parent)
     : QDialog(parent),
       prompts(setup.prompts),
       shapeFolder(setup.shapeFolder.isEmpty() ? DefaultShapeFolderPath() : setup.shapeFolder),
+      userShapeFolder(setup.userShapeFolder.isEmpty() ? DefaultUserShapeFolderPath() : setup.userShapeFolder),
+      shapeTool(setup.shapeTool.isEmpty() ? DefaultShapeToolPath() : setup.shapeTool),
       startPicture(setup.startPicture),
       progressDelayMs(setup.progressDelayMs),
       applyPassHook(setup.applyPassHook) {
@@ -109,6 +113,12 @@ CMorvexDlg::CMorvexDlg(const Setup& setup, QWidget* parent)
 }
 
 CMorvexDlg::~CMorvexDlg() {
+  if (shapeAdd) {
+    // Its finished signal must not reach a window half destroyed.
+    disconnect(shapeAdd, nullptr, this, nullptr);
+    shapeAdd->kill();
+    shapeAdd->waitForFinished();
+  }
   if (applyJob) {
     applyJob->cancel = true;
     applyThread.join();
@@ -206,12 +216,8 @@ void CMorvexDlg::LoadResourcesOnce() {
   for (int id : buttons) SetControlEnabled(id, false);
 
   PrepareThumbnailSurface(thumbSurface);
-  // A file where the folder should be (the executable itself is named like
-  // the folder) is no folder: as silent as a missing one.
-  if (QFileInfo(shapeFolder).isDir()) {
-    ScanShapeFolder(shapeLib, QFile::encodeName(shapeFolder).toStdString());
-    if (!shapeLib.shapes.empty()) SelectShape(shapeLib, 0);
-  }
+  ScanBothFolders();
+  if (!shapeLib.shapes.empty()) SelectShape(shapeLib, 0);
   BuildShapeThumbnails(shapeSelect, shapeLib, thumbSurface);
 
   SetControlVisible(ids::kLoadingText, false);
@@ -238,7 +244,7 @@ void CMorvexDlg::ToggleShapeSelectionList() {
 // The job gets copies of everything it changes, so that the window goes on
 // painting, panning and resizing from its own picture meanwhile.
 void CMorvexDlg::OnApply() {
-  if (applyJob || mainPicture.src.empty()) return;
+  if (applyJob || shapeAdd || mainPicture.src.empty()) return;
   auto job = std::make_unique<TApplyJob>();
   LendApplyEngine(shapeLib, *job);
   job->source = &mainPicture.src;
@@ -307,7 +313,7 @@ void CMorvexDlg::SetJobControlsEnabled(bool enabled) {
   for (int id : {ids::kApply, ids::kOpen, ids::kSave, ids::kShapeDropDown, ids::kHorizontal, ids::kVertical,
                  ids::kAngleSlider, ids::kFeatherEdit})
     SetControlEnabled(id, enabled);
-  for (int id : {ids::kMenuOpen, ids::kMenuSave, ids::kMenuStamps})
+  for (int id : {ids::kMenuOpen, ids::kMenuSave, ids::kMenuStamps, ids::kMenuAddShape})
     if (auto* action = findChild<QAction*>(QStringLiteral("id%1").arg(id))) action->setEnabled(enabled);
   if (shapeSelect.IsCreated()) shapeSelect.setEnabled(enabled);
 }
@@ -329,6 +335,7 @@ bool CMorvexDlg::ConfirmDiscard() {
 // Exit, Esc and the close box all end here.
 void CMorvexDlg::reject() {
   if (!ConfirmDiscard()) return;
+  CancelAddShape();
   if (applyJob) {
     applyJob->cancel = true;
     hide();
@@ -342,6 +349,10 @@ void CMorvexDlg::reject() {
 void CMorvexDlg::keyPressEvent(QKeyEvent* event) {
   if (applyJob && event->matches(QKeySequence::Cancel)) {
     CancelApply();
+    return;
+  }
+  if (shapeAdd && event->matches(QKeySequence::Cancel)) {
+    CancelAddShape();
     return;
   }
   QDialog::keyPressEvent(event);
@@ -366,6 +377,10 @@ void CMorvexDlg::OnCommand(int id) {
     case ids::kMenuOpen: OpenPicture(); break;
     case ids::kSave:
     case ids::kMenuSave: SavePicture(); break;
+    case ids::kMenuAddShape: AddShape(); break;
+    case ids::kAddShapeButton:
+      if (shapeAdd) CancelAddShape(); else AddShape();
+      break;
     case ids::kMenuExit:
       // Posted, so that the menu handler returns before the dialog ends.
       QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

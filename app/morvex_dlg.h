@@ -25,6 +25,8 @@
 
 class QAction;
 class QMenuBar;
+class QProcess;
+class QTemporaryFile;
 class QPaintEvent;
 class QMouseEvent;
 
@@ -39,6 +41,10 @@ class TPaneLayer;
 struct MorvexDlgSetup {
   IUserPrompts* prompts = nullptr;  // nullptr: the real dialogs and browser
   QString shapeFolder;              // empty: the shape folder beside the executable
+  // Empty: UserShapeFolder(). Add shape tells quorvel-shape this folder
+  // through XDG_DATA_HOME, so a folder given here ends in quorvel/shapes.
+  QString userShapeFolder;
+  QString shapeTool;                // empty: quorvel-shape beside the executable
   QString startPicture;             // opened after the resource load, as Open would
   int progressDelayMs = 400;        // Apply shows its progress bar after this long
   // Called on Apply's worker between passes (tests hold the job there).
@@ -68,6 +74,19 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   bool ResultUnsaved() const { return resultUnsaved; }
   // Button 1011: creates, shows or hides the shape list.
   void ToggleShapeSelectionList();
+
+  // Add shape: asks for an outline, or takes one dropped on the shape list,
+  // and builds it into the user's folder in a quorvel-shape process.
+  void AddShape();
+  void AddShapeFile(const QString& outline);
+  bool AddingShape() const { return shapeAdd != nullptr; }
+  void CancelAddShape();
+  // Moves a user shape's file to the trash (or deletes it, once confirmed).
+  void RemoveUserShapeAt(int index);
+  // Scans both folders again and selects the shape at path, else the one at
+  // fallback (clamped), else the first.
+  void RescanShapes(const QString& path, int fallback);
+  QString UserFolder() const { return userShapeFolder; }
 
   // The client area the layout, the panes and the mouse work in.
   QWidget* Client() const;
@@ -175,6 +194,17 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   IUserPrompts* prompts = nullptr;
   std::unique_ptr<MessageBoxSink> messageSink;
   QString shapeFolder;
+  QString userShapeFolder;
+  QString shapeTool;
+  QProcess* shapeAdd = nullptr;
+  bool shapeAddCancelled = false;
+  qint64 shapeAddPid = 0;
+  QString shapeAddOutline;                        // as the user gave it
+  std::unique_ptr<QTemporaryFile> wrappedOutline;  // a PNG's SVG while it builds
+  void RemoveAddLeftovers();
+  void FinishAddShape();
+  void SetAddControls(bool adding);
+  void ScanBothFolders();
   QString startPicture;
   TClientArea* client = nullptr;
   TPaneLayer* paneLayer = nullptr;
@@ -194,5 +224,9 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   bool painting = false;
   bool firstPaintDone = false;
 };
+
+// The defaults of the setup's userShapeFolder and shapeTool.
+QString DefaultUserShapeFolderPath();
+QString DefaultShapeToolPath();
 
 }  // namespace quorvel

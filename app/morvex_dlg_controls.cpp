@@ -233,6 +233,7 @@ void CMorvexDlg::CreateMenu() {
   } items[] = {
       {texts::kMenuFile, ids::kMenuOpen, texts::kMenuOpen, QKeySequence::Open},
       {texts::kMenuFile, ids::kMenuSave, texts::kMenuSave, QKeySequence::Save},
+      {texts::kMenuFile, ids::kMenuAddShape, texts::kMenuAddShape, QKeySequence()},
       {texts::kMenuFile, ids::kMenuExit, texts::kMenuExit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
       {texts::kMenuHelp, ids::kMenuAbout, texts::kMenuAbout, QKeySequence(Qt::Key_F1)},
   };

@@ -5,10 +5,15 @@
 #include <QDialog>
 #include <QImage>
 #include <QList>
+#include <QString>
+
+class QMimeData;
 
 #include "shapes/thumbnail.h"
 
 class QListWidget;
+class QMenu;
+class QPushButton;
 
 namespace quorvel {
 
@@ -26,8 +31,13 @@ class CShpSelectDlg final : public QDialog {
 
   // Applies the selected item's shape; nothing when none is selected.
   void ApplySelection();
+  // Shows row as selected without applying it again.
+  void MarkSelected(int row);
+  // The context menu of row: Remove for a user's shape, else none (null).
+  QMenu* MakeContextMenu(int row);
 
   QListWidget* list = nullptr;  // item 1020
+  QPushButton* addButton = nullptr;  // Add shape, Cancel while one is built
   QList<QImage> thumbnails;     // image i: the thumbnail of shape i
   bool thumbnailsBuilt = false; // the image list exists (it may be empty)
 
@@ -35,6 +45,7 @@ class CShpSelectDlg final : public QDialog {
   friend void BuildShapeThumbnails(CShpSelectDlg&, const TWarpEngine&, TThumbnailSurface&);
   void OnInitDialog();
   void FillList();
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
   CMorvexDlg* main_;
 };
@@ -45,5 +56,8 @@ void BuildShapeThumbnails(CShpSelectDlg& shapeSelect, const TWarpEngine& engine,
 
 // The 10000 thumbnail bytes (B G R A, top row first) as an image.
 QImage ThumbnailImage(const std::uint8_t* pixels);
+
+// A dropped outline the shape list takes: one local .svg or .png file; else empty.
+QString DroppedOutlinePath(const QMimeData* mime);
 
 }  // namespace quorvel

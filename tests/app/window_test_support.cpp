@@ -105,6 +105,11 @@ Window::Window(int shapes, const CMorvexDlg::Setup& extra) {
   CMorvexDlg::Setup setup = extra;
   setup.prompts = &prompts;
   setup.shapeFolder = QString::fromStdString(folder.string());
+  // The developer's own shapes never reach a test.
+  if (setup.userShapeFolder.isEmpty()) setup.userShapeFolder = QString::fromStdString(UserFolder().string());
+#ifdef QUORVEL_SHAPE_TOOL
+  if (setup.shapeTool.isEmpty()) setup.shapeTool = QStringLiteral(QUORVEL_SHAPE_TOOL);
+#endif
   dialog = std::make_unique<CMorvexDlg>(setup);
   // No events are processed here: timer 3 must not run the load before a
   // test asks for it.
@@ -112,6 +117,8 @@ Window::Window(int shapes, const CMorvexDlg::Setup& extra) {
 }
 
 Window::~Window() { dialog.reset(); }
+
+std::filesystem::path Window::UserFolder() const { return File("user/quorvel/shapes"); }
 
 void Window::Load() { dialog->OnTimer(3); }
 

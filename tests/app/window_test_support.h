@@ -67,6 +67,7 @@ struct Window {
   void Apply();          // presses Apply and waits until its job has ended
   void Open(const std::filesystem::path& picture);  // Open answered with picture
   std::filesystem::path File(const char* name) const;
+  std::filesystem::path UserFolder() const;  // the user's shape folder, empty at first
 
   QTemporaryDir dir;
   FakePrompts prompts;
