@@ -6,8 +6,9 @@
 namespace quorvel {
 
 enum class LoopMethod {
-  kAuto,      // scaled when the outline is star-shaped, else harmonic, else distance, else strip
+  kAuto,      // every method in the table's order (see loop_methods.cpp)
   kScaled,    // copies of the boundary scaled about a centre
+  kSmooth,    // scaled copies smoothed more with every loop inwards
   kHarmonic,  // level sets of a harmonic function
   kDistance,  // level sets of the distance to the boundary
   kStrip,     // offsets of the boundary cut short along a strip with two ends
@@ -22,6 +23,9 @@ struct LoopBuildOptions {
   std::int32_t grid = 401;     // harmonic grid nodes per side
   double spacing = 3.0;        // widest gap between harmonic loops, frame units
   std::int32_t variants = 0;   // at most this many tries of each method; 0: all of them
+  // Refuse an outline in several pieces or with small holes instead of
+  // building from its largest piece with the small holes filled.
+  bool strict = false;
 };
 
 }  // namespace quorvel

@@ -7,7 +7,7 @@ quorvel_packages=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   clang libclang-rt-14-dev valgrind
-  qt6-svg-dev libeigen3-dev
+  qt6-svg-dev libeigen3-dev libpotrace-dev
 )
 
 quorvel_install_missing() {
