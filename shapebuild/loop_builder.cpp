@@ -117,7 +117,7 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
         result = std::move(attempt);
         return true;
       }
-      if (attempt.check.nested && attempt.check.same_orientation) {
+      if (attempt.check.same_orientation) {
         attempt.quality = MeasureWarpQuality(decoded);
         if (attempt.quality.Acceptable()) {
           if (!best || attempt.quality.Score() > best->quality.Score()) best = attempt;

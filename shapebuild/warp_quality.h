@@ -27,7 +27,7 @@ struct WarpQuality {
 
 inline constexpr std::int32_t kQualitySide = 400;
 inline constexpr double kMinReach = 0.99;
-inline constexpr double kMaxFold = 0.002;
+inline constexpr double kMaxFold = 0.005;
 inline constexpr double kMaxSpill = 0.002;
 
 // loops: polyline frame, closed, as decoded from a file; nested and of one
