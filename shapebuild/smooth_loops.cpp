@@ -11,6 +11,8 @@ namespace {
 constexpr double kPointSpacing = 0.75;  // frame units between resampled points
 constexpr std::int32_t kMinPoints = 256;
 constexpr std::int32_t kMaxPoints = 1200;
+// Every inner loop loses at least the zigzag of a pixel or two.
+constexpr double kFinestSigma = 1.5;  // points
 
 double Perimeter(const PolygonD& loop) {
   double length = 0.0;
@@ -57,7 +59,8 @@ bool BuildSmoothLoops(const PolygonD& outer, ShapePointD centre, const SmoothLoo
   for (std::int32_t k = 1; k < count; ++k) {
     const double u = double(k) / (count - 1);
     const double scale = 1.0 - u * (1.0 - options.innermost);
-    const PolygonD smooth = GaussianSmoothLoop(even, u * u * options.smoothing * points);
+    const PolygonD smooth =
+        GaussianSmoothLoop(even, std::max(kFinestSigma, u * u * options.smoothing * points));
     PolygonD loop;
     loop.reserve(smooth.size());
     for (const ShapePointD& p : smooth)

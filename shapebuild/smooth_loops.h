@@ -16,7 +16,8 @@ struct SmoothLoopOptions {
   double innermost = 0.05;      // scale of the innermost loop (its area about 0.25 % of the shape's)
   // Smoothing of the innermost loop: the width of its Gaussian along the
   // loop, as a share of the loop's length; a loop a share u of the way in
-  // gets u^2 of it, so the rim keeps its detail.
+  // gets u^2 of it (and at least the width of a point or two), so the
+  // loops next to the rim keep its larger features.
   double smoothing = 0.06;
 };
 
