@@ -26,7 +26,6 @@
 class QAction;
 class QMenuBar;
 class QProcess;
-class QTemporaryFile;
 class QPaintEvent;
 class QMouseEvent;
 
@@ -200,7 +199,6 @@ class CMorvexDlg : public QDialog, private IPaneWindow {
   bool shapeAddCancelled = false;
   qint64 shapeAddPid = 0;
   QString shapeAddOutline;                        // as the user gave it
-  std::unique_ptr<QTemporaryFile> wrappedOutline;  // a PNG's SVG while it builds
   void RemoveAddLeftovers();
   void FinishAddShape();
   void SetAddControls(bool adding);

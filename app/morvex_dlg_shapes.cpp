@@ -13,7 +13,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QProgressBar>
-#include <QTemporaryFile>
 
 #include "app/client_area.h"
 #include "app/control_ids.h"
@@ -44,35 +43,6 @@ QString RefusalReason(const QByteArray& standardError) {
   for (const char* prefix : {"quorvel-shape add: ", "quorvel-shape: "})
     if (reason.startsWith(QLatin1String(prefix))) reason.remove(0, int(std::strlen(prefix)));
   return reason;
-}
-
-constexpr qint64 kLargestPngOutline = 64 << 20;
-
-// The builder draws SVG; a PNG outline goes to it inside one, as an embedded
-// image whose opaque part is the shape. Only the header is read here: the
-// picture itself is decoded in the tool's process. Empty reason: written.
-QString WrapPngInSvg(const QString& png, QTemporaryFile& svg) {
-  QFile file(png);
-  if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("the file cannot be read");
-  if (file.size() > kLargestPngOutline) return QStringLiteral("the PNG file is larger than 64 MB");
-  const QByteArray bytes = file.readAll();
-  const auto header = reinterpret_cast<const unsigned char*>(bytes.constData());
-  auto big_endian = [header](int at) {
-    return quint32(header[at]) << 24 | quint32(header[at + 1]) << 16 | quint32(header[at + 2]) << 8 | header[at + 3];
-  };
-  if (bytes.size() < 24 || !bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.mid(12, 4) != "IHDR")
-    return QStringLiteral("not a PNG picture");
-  const quint32 w = big_endian(16), h = big_endian(20);
-  if (w == 0 || h == 0 || w > 100000 || h > 100000) return QStringLiteral("the PNG picture has no usable size");
-  svg.setFileTemplate(QDir::tempPath() + QStringLiteral("/quorvel-outline-XXXXXX.svg"));
-  if (!svg.open()) return QStringLiteral("no temporary file can be made");
-  const QByteArray size = QStringLiteral("width='%1' height='%2'").arg(w).arg(h).toLatin1();
-  svg.write("<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' " + size +
-            QStringLiteral(" viewBox='0 0 %1 %2'><image x='0' y='0' ").arg(w).arg(h).toLatin1() + size +
-            " xlink:href='data:image/png;base64," + bytes.toBase64() + "'/></svg>");
-  if (!svg.flush()) return QStringLiteral("no temporary file can be written");
-  svg.close();
-  return {};
 }
 
 }  // namespace
@@ -119,18 +89,6 @@ void CMorvexDlg::AddShapeFile(const QString& outline) {
   const QFileInfo info(outline);
   QStringList arguments = {QStringLiteral("add"), info.absoluteFilePath()};
   shapeAddOutline = info.absoluteFilePath();
-  wrappedOutline.reset();
-  if (info.suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0) {
-    wrappedOutline = std::make_unique<QTemporaryFile>();
-    const QString problem = WrapPngInSvg(outline, *wrappedOutline);
-    if (!problem.isEmpty()) {
-      wrappedOutline.reset();
-      ShowMessage(QString::fromUtf8(texts::kMsgShapeRefused).arg(problem).toStdString());
-      return;
-    }
-    arguments = {QStringLiteral("add"), wrappedOutline->fileName(), QStringLiteral("--name"),
-                 QString::fromStdString(UserShapeNameFor(NativePath(info.fileName())))};
-  }
   shapeAdd = new QProcess(this);
   shapeAddCancelled = false;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -169,7 +127,6 @@ void CMorvexDlg::FinishAddShape() {
   shapeAdd = nullptr;
   process->deleteLater();
   SetAddControls(false);
-  const std::unique_ptr<QTemporaryFile> wrapped = std::move(wrappedOutline);
   if (process->error() == QProcess::FailedToStart) {
     ShowMessage(QString::fromUtf8(texts::kMsgNoShapeTool).arg(shapeTool).toStdString());
     return;
@@ -187,7 +144,6 @@ void CMorvexDlg::FinishAddShape() {
   if (!made) {
     RemoveAddLeftovers();  // a crashed tool leaves them as a killed one does
     QString reason = RefusalReason(process->readAllStandardError());
-    if (wrapped) reason.replace(wrapped->fileName(), shapeAddOutline);
     if (reason.isEmpty()) reason = QStringLiteral("exit %1").arg(process->exitCode());
     ShowMessage(QString::fromUtf8(texts::kMsgShapeRefused).arg(reason).toStdString());
     return;

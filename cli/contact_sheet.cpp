@@ -14,7 +14,7 @@
 namespace quorvel {
 
 const char* const kSheetUsage =
-    "  quorvel-shape sheet [--shapes DIR] -o SHEET.png [--stats]\n"
+    "  quorvel-shape sheet [--shapes DIR] -o SHEET.png [--stats] [--help]\n"
     "      a contact sheet: each shape's thumbnail and a test card warped into it;\n"
     "      --stats prints, per shape, the share of its outer loop's inside that a\n"
     "      500 x 500 card reaches\n";
@@ -89,6 +89,10 @@ int RunContactSheet(const std::vector<std::string>& args) {
     if (args[i] == "--shapes" && i + 1 < args.size()) folder = args[++i];
     else if (args[i] == "-o" && i + 1 < args.size() && output.empty()) output = args[++i];
     else if (args[i] == "--stats") stats = true;
+    else if (args[i] == "--help" || args[i] == "-h") {
+      std::printf("Usage:\n%s", kSheetUsage);
+      return kExitSuccess;
+    }
     else return SheetUsageError("unexpected argument '" + args[i] + "'");
   }
   if (output.empty() && !stats) return SheetUsageError("sheet needs -o SHEET.png or --stats");

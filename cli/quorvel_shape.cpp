@@ -21,10 +21,12 @@
 namespace quorvel {
 namespace {
 
+constexpr const char* kDumpUsage = "  quorvel-shape dump FILE.qshp            print a shape file as text\n";
+constexpr const char* kPackUsage = "  quorvel-shape pack DUMP.txt -o FILE.qshp  write a shape file from that text\n";
 constexpr const char* kUsage =
     "Usage:\n"
-    "  quorvel-shape dump FILE.qshp            print a shape file as text\n"
-    "  quorvel-shape pack DUMP.txt -o FILE.qshp  write a shape file from that text\n"
+    "%s"
+    "%s"
     "%s"
     "%s"
     "%s"
@@ -37,7 +39,9 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 success, 1 usage, 3 shape unusable, 4 output not written.\n";
 
-void PrintUsage(FILE* to) { std::fprintf(to, kUsage, BuildUsage().c_str(), kUserShapeUsage, kSheetUsage); }
+void PrintUsage(FILE* to) {
+  std::fprintf(to, kUsage, kDumpUsage, kPackUsage, BuildUsage().c_str(), kUserShapeUsage, kSheetUsage);
+}
 
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "quorvel-shape: %s\n", message.c_str());
@@ -90,6 +94,12 @@ int Run(const std::vector<std::string>& args) {
   }
   if (command == "--version") {
     std::printf("quorvel-shape %s\n", QUORVEL_VERSION);
+    return kExitSuccess;
+  }
+  // Each command's --help: the part of the usage that is about it.
+  const bool help = args.size() == 2 && (args[1] == "--help" || args[1] == "-h");
+  if (help && (command == "dump" || command == "pack")) {
+    std::printf("Usage:\n%s", command == "dump" ? kDumpUsage : kPackUsage);
     return kExitSuccess;
   }
   if (command == "dump") {

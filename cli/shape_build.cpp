@@ -1,9 +1,11 @@
 #include "cli/shape_build.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
 #include "cli/exit_status.h"
+#include "cli/png_outline.h"
 #include "cli/svg_mask.h"
 #include "shapebuild/build_clock.h"
 #include "shapebuild/loop_builder.h"
@@ -13,7 +15,9 @@
 namespace quorvel {
 
 std::string BuildUsage() {
-  std::string usage = "  quorvel-shape build SOURCE.svg -o FILE.qshp [options]\n"
+  std::string usage = "  quorvel-shape build SOURCE.svg|SOURCE.png -o FILE.qshp [options]\n"
+                      "      a PNG's shape is where it is opaque, or for an opaque picture where it\n"
+                      "      is dark; its outline is traced with potrace\n"
                       "      --method " + LoopMethodChoices() + "\n"
                       "                         how the loops are made; auto tries in turn:\n";
   for (const LoopMethodEntry& e : LoopMethodTable())
@@ -27,7 +31,11 @@ std::string BuildUsage() {
       "      --resolution PX    mask side the drawing is rendered at (default 1600)\n"
       "      --time-limit S     give up after S seconds (processor time) of drawing\n"
       "                         and tries (default 30)\n"
-      "      -v                 say which method was used and how the loops checked out\n";
+      "      --strict           refuse an outline in several pieces or with small holes\n"
+      "                         (default: build from the largest piece, fill small holes)\n"
+      "      -v                 say which method was used and how the loops checked out\n"
+      "                         (crossings, and the test warp's reach, fold and spill)\n"
+      "      --help             print this and exit\n";
   return usage;
 }
 
@@ -46,11 +54,26 @@ bool ParseNumber(const std::string& text, double lo, double hi, double& value) {
   return true;
 }
 
+bool IsPngName(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string end = path.substr(path.size() - 4);
+  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return end == ".png";
+}
+
+std::string QualityFigures(const WarpQuality& q) {
+  char text[160];
+  std::snprintf(text, sizeof text, "reach %.2f %%, fold %.3f %%, spill %.3f %% at S = %d (%s)", q.reach * 100.0,
+                q.fold * 100.0, q.spill * 100.0, kQualitySide, q.Acceptable() ? "acceptable" : "not acceptable");
+  return text;
+}
+
 }  // namespace
 
 int RunShapeBuild(const std::vector<std::string>& args) {
   std::string input, output;
   LoopBuildOptions options;
+  options.time_limit = kDefaultBuildSeconds;
   double resolution = 1600;
   bool verbose = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -83,15 +106,20 @@ int RunShapeBuild(const std::vector<std::string>& args) {
         return BuildUsageError("--time-limit takes 1 to 3600 seconds");
     } else if (a == "-v") {
       verbose = true;
+    } else if (a == "--strict") {
+      options.strict = true;
+    } else if (a == "--help" || a == "-h") {
+      std::printf("Usage:\n%s", BuildUsage().c_str());
+      return kExitSuccess;
     } else if (!a.empty() && a[0] == '-') {
       return BuildUsageError("unknown option '" + a + "'");
     } else if (input.empty()) {
       input = a;
     } else {
-      return BuildUsageError("build takes one SVG file");
+      return BuildUsageError("build takes one SVG or PNG file");
     }
   }
-  if (input.empty() || output.empty()) return BuildUsageError("build needs SOURCE.svg and -o FILE.qshp");
+  if (input.empty() || output.empty()) return BuildUsageError("build needs SOURCE.svg|png and -o FILE.qshp");
 
   SvgRenderingScope qt;
   TCoverageMask mask;
@@ -99,13 +127,16 @@ int RunShapeBuild(const std::vector<std::string>& args) {
   // The time limit covers drawing the outline and every try after it.
   const double start = BuildClockSeconds();
   const double deadline = start + options.time_limit;
-  if (!RenderSvgMask(input, static_cast<std::int32_t>(resolution), mask, error, deadline)) {
+  const auto side = static_cast<std::int32_t>(resolution);
+  if (!(IsPngName(input) ? TracePngMask(input, side, mask, error) : RenderSvgMask(input, side, mask, error, deadline))) {
     std::fprintf(stderr, "quorvel-shape: %s: %s\n", input.c_str(), error.c_str());
     return kExitShapeUnusable;
   }
   options.time_limit -= BuildClockSeconds() - start;
   LoopBuildResult result;
   const ShapeBuildProblem problem = BuildShapeLoops(mask, options, result);
+  for (const std::string& notice : result.notices)
+    std::fprintf(stderr, "quorvel-shape: %s: %s\n", input.c_str(), notice.c_str());
   if (problem != ShapeBuildProblem::kNone) {
     std::fprintf(stderr, "quorvel-shape: %s: %s\n", input.c_str(), DescribeShapeBuildProblem(problem));
     if (problem == ShapeBuildProblem::kNoLoops || problem == ShapeBuildProblem::kOutOfTime) {
@@ -115,6 +146,8 @@ int RunShapeBuild(const std::vector<std::string>& args) {
         std::fprintf(stderr, ", %zu%s crossing assist pairs", result.check.assist_crossings,
                      result.check.assist_crossings >= kCrossingLimit ? " or more" : "");
       std::fprintf(stderr, "\n");
+      if (verbose && result.quality.measured)
+        std::fprintf(stderr, "  best measured try: %s\n", QualityFigures(result.quality).c_str());
     }
     for (const TPointF& p : result.check.first_crossings)
       if (verbose) std::fprintf(stderr, "  crossing near (%.3f, %.3f) at S = 300\n", p.x, p.y);
@@ -124,10 +157,15 @@ int RunShapeBuild(const std::vector<std::string>& args) {
     std::fprintf(stderr, "quorvel-shape: %s: cannot be written\n", output.c_str());
     return kExitOutputNotWritten;
   }
-  if (verbose)
-    std::printf("%s: %s, %zu loops, %zu outline points, %zu assist polylines at S = 300, none crossing\n",
-                output.c_str(), LoopMethodName(result.method), result.contents.blocks.size(),
-                result.contents.outline.size(), result.check.assist_count);
+  if (verbose) {
+    std::printf("%s: %s, %zu loops, %zu outline points, %zu assist polylines at S = 300, ", output.c_str(),
+                LoopMethodName(result.method), result.contents.blocks.size(), result.contents.outline.size(),
+                result.check.assist_count);
+    if (result.check.assist_crossings == 0) std::printf("none crossing\n");
+    else std::printf("%zu%s crossing pairs\n", result.check.assist_crossings,
+                     result.check.assist_crossings >= kCrossingLimit ? " or more" : "");
+    if (result.quality.measured) std::printf("  test warp: %s\n", QualityFigures(result.quality).c_str());
+  }
   return kExitSuccess;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <optional>
 
 #include "shapebuild/build_clock.h"
 #include "shapebuild/iso_contours.h"
@@ -64,11 +65,12 @@ PolygonD TurnedOver(const PolygonD& loop) {
   return turned;
 }
 
-bool Encode(const std::vector<PolygonD>& worked, LoopBuildResult& result) {
+bool Encode(const std::vector<PolygonD>& worked, LoopBuildResult& result,
+            std::vector<std::vector<TPointF>>& decoded) {
   std::vector<PolygonD> loops;
   for (const PolygonD& loop : worked) loops.push_back(TurnedOver(loop));
   ShapeFileContents contents;
-  std::vector<std::vector<TPointF>> decoded;
+  decoded.clear();
   for (const PolygonD& loop : loops) {
     ShapeFileBlock block;
     if (!EncodeShapeLoop(loop, block)) return false;
@@ -88,8 +90,9 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
                                   LoopBuildResult& result) {
   const double deadline = BuildClockSeconds() + std::max(0.0, options.time_limit);
   ShapeRegion region;
-  const ShapeBuildProblem problem = IsolateShapeRegion(mask, region);
+  const ShapeBuildProblem problem = IsolateShapeRegion(mask, region, options.strict);
   if (problem != ShapeBuildProblem::kNone) return problem;
+  result.notices = region.notices;
   Traced traced;
   if (!TraceRegion(region, traced)) return ShapeBuildProblem::kNoLoops;
   FitToFrame(traced, std::clamp(options.margin, 0.0, 200.0));
@@ -100,14 +103,30 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
     std::reverse(poly->begin(), poly->end());
   }
 
-  // Encodes the loops of one try; true, with result holding them, when they
-  // are usable, else result tells how the try failed.
-  auto Taken = [&result](LoopMethod method, bool built, const std::vector<PolygonD>& loops) {
+  // Encodes the loops of one try; true, with result holding them, when no
+  // assist polylines cross. Otherwise a try whose test warp is acceptable
+  // is kept in best when it beats the one there.
+  std::optional<LoopBuildResult> best;
+  WarpQuality best_failed;
+  auto Taken = [&](LoopMethod method, bool built, const std::vector<PolygonD>& loops) {
     LoopBuildResult attempt;
     attempt.method = method;
-    if (built && Encode(loops, attempt) && attempt.check.Usable()) {
-      result = std::move(attempt);
-      return true;
+    std::vector<std::vector<TPointF>> decoded;
+    if (built && Encode(loops, attempt, decoded)) {
+      if (attempt.check.Usable()) {
+        attempt.quality = MeasureWarpQuality(decoded);
+        attempt.notices = std::move(result.notices);
+        result = std::move(attempt);
+        return true;
+      }
+      if (attempt.check.same_orientation) {
+        attempt.quality = MeasureWarpQuality(decoded);
+        if (attempt.quality.Acceptable()) {
+          if (!best || attempt.quality.Score() > best->quality.Score()) best = attempt;
+        } else if (!best_failed.measured || attempt.quality.Score() > best_failed.Score()) {
+          best_failed = attempt.quality;
+        }
+      }
     }
     result.method = attempt.method;
     result.check = attempt.check;
@@ -135,6 +154,12 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
       if (Taken(e->method, e->build(input, k, loops), loops)) return ShapeBuildProblem::kNone;
     }
   }
+  if (best) {
+    best->notices = std::move(result.notices);
+    result = std::move(*best);
+    return ShapeBuildProblem::kNone;
+  }
+  result.quality = best_failed;
   return ShapeBuildProblem::kNoLoops;
 }
 

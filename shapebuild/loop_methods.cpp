@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "shapebuild/harmonic_loops.h"
+#include "shapebuild/smooth_loops.h"
 #include "shapebuild/strip_loops.h"
 
 namespace quorvel {
@@ -51,6 +52,41 @@ bool BuildScaled(LoopMethodInput& in, std::size_t, std::vector<PolygonD>& loops)
   return true;
 }
 
+// Scaled copies smoothed inwards, about the most central point that sees
+// enough of the boundary, or about the deepest point; smoothed to two
+// strengths (a border jagged at a coarser scale needs the stronger).
+constexpr std::array kSmoothings = {0.06, 0.12};
+constexpr double kCentralDepth = 0.3;  // of the deepest point's distance to the boundary
+
+ShapePointD DeepestPoint(LoopMethodInput& in, double& depth) {
+  const DistanceField& field = in.distance();
+  const SampledField& phi = field.grid.phi;
+  std::size_t best = 0;
+  depth = 0.0;
+  for (std::size_t p = 0; p < phi.values.size(); ++p)
+    if (field.inside[p] && phi.values[p] > depth) depth = phi.values[p], best = p;
+  return field.grid.NodePoint(double(best % std::size_t(phi.width)), double(best / std::size_t(phi.width)));
+}
+
+bool BuildSmooth(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>& loops) {
+  if (!in.hole().empty()) return false;
+  double depth = 0.0;
+  ShapePointD centre = DeepestPoint(in, depth);
+  if (!(depth > 0.0)) return false;
+  if (attempt / kSmoothings.size() == 0) {
+    ShapePointD central;
+    if (!StarCentre(in.outer(), central)) central = AreaCentroid(in.outer());
+    if (PointInPolygon(in.outer(), central) && DistanceToPolygon(in.outer(), central) >= kCentralDepth * depth)
+      centre = central;
+    else
+      return false;  // the deepest point: the tries that follow
+  }
+  SmoothLoopOptions smooth;
+  smooth.smoothing = kSmoothings[attempt % kSmoothings.size()];
+  if (in.options().loops > 0) smooth.loops = std::max(2, in.options().loops);
+  return BuildSmoothLoops(in.outer(), centre, smooth, loops);
+}
+
 // A small core first; then cores that reach along the shape's arms.
 constexpr std::array kHarmonicCores = {0.0, 0.6, 0.4};
 
@@ -93,6 +129,8 @@ bool BuildStrip(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>&
 constexpr LoopMethodEntry kMethods[] = {
     {LoopMethod::kScaled, "scaled", "copies of the boundary scaled about a centre (star-shaped outlines)",
      false, 1, BuildScaled},
+    {LoopMethod::kSmooth, "smooth", "scaled copies smoothed more with every loop inwards (traced, jagged outlines)",
+     false, 2 * kSmoothings.size(), BuildSmooth},
     {LoopMethod::kHarmonic, "harmonic", "level sets of a harmonic function (also rings)", true,
      kHarmonicCores.size(), BuildHarmonic},
     {LoopMethod::kDistance, "distance", "level sets of the distance to the boundary (long curved outlines)",

@@ -1,18 +1,22 @@
 // How a shape's loops are to be built: the method and its knobs.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace quorvel {
 
 enum class LoopMethod {
-  kAuto,      // scaled when the outline is star-shaped, else harmonic, else distance, else strip
+  kAuto,      // every method in the table's order (see loop_methods.cpp)
   kScaled,    // copies of the boundary scaled about a centre
+  kSmooth,    // scaled copies smoothed more with every loop inwards
   kHarmonic,  // level sets of a harmonic function
   kDistance,  // level sets of the distance to the boundary
   kStrip,     // offsets of the boundary cut short along a strip with two ends
 };
 
+// What quorvel-shape build allows by default; the library itself sets no
+// limit unless asked.
 inline constexpr double kDefaultBuildSeconds = 30.0;
 
 struct LoopBuildOptions {
@@ -27,7 +31,10 @@ struct LoopBuildOptions {
   // Seconds (BuildClockSeconds) from the start of the build after which no
   // further try begins; a hostile drawing would otherwise keep every method
   // busy for minutes.
-  double time_limit = kDefaultBuildSeconds;
+  double time_limit = HUGE_VAL;
+  // Refuse an outline in several pieces or with small holes instead of
+  // building from its largest piece with the small holes filled.
+  bool strict = false;
 };
 
 }  // namespace quorvel

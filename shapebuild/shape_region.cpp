@@ -1,6 +1,7 @@
 #include "shapebuild/shape_region.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace quorvel {
 namespace {
@@ -39,6 +40,12 @@ std::vector<std::int64_t> Label(const std::vector<char>& filled, std::int32_t w,
   return sizes;
 }
 
+std::string Percent(std::int64_t part, std::int64_t whole) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %%", whole > 0 ? 100.0 * double(part) / double(whole) : 0.0);
+  return text;
+}
+
 }  // namespace
 
 const char* DescribeShapeBuildProblem(ShapeBuildProblem problem) {
@@ -57,7 +64,7 @@ const char* DescribeShapeBuildProblem(ShapeBuildProblem problem) {
   return "unknown problem";
 }
 
-ShapeBuildProblem IsolateShapeRegion(const TCoverageMask& mask, ShapeRegion& region) {
+ShapeBuildProblem IsolateShapeRegion(const TCoverageMask& mask, ShapeRegion& region, bool strict) {
   // Work on the mask padded by one empty pixel so the outside is connected.
   const std::int32_t w = mask.width + 2, h = mask.height + 2;
   if (mask.width <= 0 || mask.height <= 0 ||
@@ -80,9 +87,17 @@ ShapeBuildProblem IsolateShapeRegion(const TCoverageMask& mask, ShapeRegion& reg
       static_cast<std::int32_t>(std::max_element(pieces.begin(), pieces.end()) - pieces.begin());
   const std::int64_t main_size = pieces[main_piece];
   if (main_size < kMinPiecePixels) return ShapeBuildProblem::kNoFilledArea;
-  for (std::size_t k = 0; k < pieces.size(); ++k)
-    if (std::int32_t(k) != main_piece && pieces[k] > kSpeckShare * main_size)
-      return ShapeBuildProblem::kSeveralPieces;
+  std::int64_t total = 0, dropped = 0, dropped_count = 0;
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    total += pieces[k];
+    if (std::int32_t(k) != main_piece && pieces[k] > kSpeckShare * main_size) ++dropped_count, dropped += pieces[k];
+  }
+  if (dropped_count > 0) {
+    if (strict || main_size < kMainPieceShare * total) return ShapeBuildProblem::kSeveralPieces;
+    region.notices.push_back("built from the largest piece (" + Percent(main_size, total) +
+                             " of the filled area); dropped " + std::to_string(dropped_count) + " other piece" +
+                             (dropped_count > 1 ? "s" : "") + " (" + Percent(dropped, total) + ")");
+  }
 
   std::vector<std::int32_t> gap;
   const std::vector<std::int64_t> gaps = Label(filled, w, h, 0, gap);
@@ -99,12 +114,22 @@ ShapeBuildProblem IsolateShapeRegion(const TCoverageMask& mask, ShapeRegion& reg
         touches_main[gap[p]] = 1;
     }
   std::int32_t real_hole = -1;
+  const double fill_share = strict ? kSpeckShare : kSmallHoleShare;
+  std::int64_t filled_count = 0, filled_area = 0;
   for (std::size_t k = 0; k < gaps.size(); ++k) {
     if (std::int32_t(k) == outside || !touches_main[k] || gaps[k] <= kSpeckShare * main_size)
       continue;
+    if (gaps[k] <= fill_share * main_size) {
+      ++filled_count, filled_area += gaps[k];
+      continue;
+    }
     if (real_hole >= 0) return ShapeBuildProblem::kSeveralHoles;
     real_hole = std::int32_t(k);
   }
+  if (filled_count > 0)
+    region.notices.push_back("filled " + std::to_string(filled_count) + " small hole" +
+                             (filled_count > 1 ? "s" : "") + " (" + Percent(filled_area, main_size) +
+                             " of the area)");
 
   // Keep the coverage of the main piece and of the empty pixels around it
   // (the anti-aliased rim); fill speck holes; clear everything else.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "shapebuild/iso_contours.h"
@@ -35,12 +36,22 @@ struct ShapeRegion {
   // pixel (i, j) of the mask is sample (i + 1, j + 1).
   SampledField field;
   bool has_hole = false;
+  // What was dropped or filled beyond specks, one English sentence each.
+  std::vector<std::string> notices;
 };
 
 // Pieces and holes smaller than this share of the largest piece are specks:
 // pieces are dropped, holes filled.
 inline constexpr double kSpeckShare = 0.005;
 
-[[nodiscard]] ShapeBuildProblem IsolateShapeRegion(const TCoverageMask& mask, ShapeRegion& region);
+// Unless strict: other pieces are dropped when the largest holds at least
+// this share of the filled area (a country and its islands, a letter i),
+// and holes up to kSmallHoleShare of the largest piece are filled; each
+// with a notice. Strict refuses both.
+inline constexpr double kMainPieceShare = 0.6;
+inline constexpr double kSmallHoleShare = 0.02;
+
+[[nodiscard]] ShapeBuildProblem IsolateShapeRegion(const TCoverageMask& mask, ShapeRegion& region,
+                                                   bool strict = true);
 
 }  // namespace quorvel

@@ -164,7 +164,7 @@ TEST(UserShapes, DropTargetDecidesPictureOrShape) {
   EXPECT_TRUE(Drop(&d, w.File("dropped.png")));
   EXPECT_FALSE(d.AddingShape());
   EXPECT_EQ(d.mainPicture.width, 60);
-  // On the list, a PNG's opaque part is the outline.
+  // On the list, a PNG's opaque part is the outline, traced by the builder.
   WritePicture(w.File("disc.png"), 64, 64, [](int x, int y) {
     return (x - 32) * (x - 32) + (y - 32) * (y - 32) < 400 ? 0xFF000000u : 0x00FFFFFFu;
   });
@@ -175,12 +175,12 @@ TEST(UserShapes, DropTargetDecidesPictureOrShape) {
   EXPECT_EQ(UserFiles(w), std::vector<std::string>{"disc.qshp"});
   EXPECT_EQ(d.shapeLib.selected, 2);
   EXPECT_EQ(d.mainPicture.width, 60);
-  // Not a PNG inside: refused before any tool runs.
+  // Not a PNG inside: the builder's reason.
   WriteText(w.File("fake.png"), "GIF89a");
   d.AddShapeFile(Q(w.File("fake.png")));
-  EXPECT_FALSE(d.AddingShape());
+  WaitForAdd(d);
   ASSERT_EQ(w.prompts.messages.size(), 1);
-  EXPECT_EQ(w.prompts.messages[0], "无法制作形状.\nThe shape cannot be made: not a PNG picture");
+  EXPECT_TRUE(w.prompts.messages[0].endsWith("is not a readable PNG picture")) << w.prompts.messages[0].toStdString();
 }
 
 TEST(UserShapes, RefusedOutlineShowsTheReasonAndLeavesNoFile) {

@@ -5,9 +5,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "cli/shape_dump.h"
+#include "imagefiles/saver.h"
 #include "shapebuild/loop_encoder.h"
 #include "shapes/shape_reader.h"
 #include "tests/support/shape_test_support.h"
@@ -111,6 +114,65 @@ TEST(ShapeSheet, EmptyFolderIsRefusedAndASheetIsWritten) {
   const std::string stats = Capture("sheet --shapes " + Q(dir / "lib") + " -o " + Q(dir / "s.png") + " --stats");
   EXPECT_NE(stats.find("sq"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir / "s.png"));
+}
+
+}  // namespace
+}  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+// A PNG of a disk: transparent around it, or (opaque) dark on white.
+void WriteDiskPng(const std::filesystem::path& path, bool with_alpha) {
+  constexpr std::int32_t side = 120;
+  std::vector<Pixel> pixels(std::size_t(side) * side);
+  for (std::int32_t y = 0; y < side; ++y)
+    for (std::int32_t x = 0; x < side; ++x) {
+      const bool in = std::hypot(x + 0.5 - 60, y + 0.5 - 55) < 40;
+      pixels[std::size_t(y) * side + x] = with_alpha ? (in ? 0xFF3060A0u : 0x00FFFFFFu) : (in ? 0xFF202020u : 0xFFFFFFFFu);
+    }
+  ASSERT_TRUE(WritePng(pixels.data(), side, path, side));
+}
+
+TEST(ShapeBuild, PngSilhouettesAreTracedFromAlphaOrFromTheDarkPart) {
+  TempFolder dir;
+  for (const bool alpha : {true, false}) {
+    WriteDiskPng(dir / "disk.png", alpha);
+    ASSERT_EQ(RunShapeTool("build " + Q(dir / "disk.png") + " -o " + Q(dir / "disk.qshp")), 0) << alpha;
+    DecodedShapeFile file;
+    ASSERT_EQ(ReadShapeFile(dir / "disk.qshp", file), ShapeFileProblem::kNone);
+    ASSERT_GE(file.loops.size(), 2u);
+    // Fitted, round: every outer point near the frame's circle of radius 144.
+    for (const TPointF& p : file.loops.front().points) EXPECT_NEAR(std::hypot(p.x, p.y), 144.0, 2.0);
+  }
+  WriteText(dir / "bad.png", "not a picture");
+  EXPECT_EQ(RunShapeTool("build " + Q(dir / "bad.png") + " -o " + Q(dir / "bad.qshp")), 3);
+  EXPECT_FALSE(std::filesystem::exists(dir / "bad.qshp"));
+}
+
+TEST(ShapeBuild, EveryCommandsHelpPrintsItsUsageAndSucceeds) {
+  for (const char* command : {"build", "sheet", "dump", "pack"}) {
+    EXPECT_EQ(RunShapeTool(std::string(command) + " --help"), 0) << command;
+    EXPECT_NE(Capture(std::string(command) + " --help").find(std::string("quorvel-shape ") + command),
+              std::string::npos) << command;
+  }
+  EXPECT_NE(Capture("build --help").find("--strict"), std::string::npos);
+}
+
+TEST(ShapeBuild, ALetterIWithItsDotBuildsFromItsStemWithANoticeUnlessStrict) {
+  TempFolder dir;
+  WriteText(dir / "i.svg",
+            "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 20'>"
+            "<rect x='3' y='6' width='4' height='13'/><circle cx='5' cy='2.5' r='2'/></svg>");
+  const std::string build = "build " + Q(dir / "i.svg") + " -o " + Q(dir / "i.qshp");
+  EXPECT_EQ(RunShapeTool(build + " --strict"), 3);
+  EXPECT_FALSE(std::filesystem::exists(dir / "i.qshp"));
+  const std::string command = std::string("'") + QUORVEL_SHAPE_TOOL + "' " + build + " 2>" + Q(dir / "said.txt");
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(dir / "said.txt");
+  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(said.find("dropped 1 other piece"), std::string::npos) << said;
+  EXPECT_TRUE(std::filesystem::exists(dir / "i.qshp"));
 }
 
 }  // namespace

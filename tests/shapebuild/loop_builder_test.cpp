@@ -156,6 +156,32 @@ TEST(BuildShapeLoops, SpecksAreDroppedAndPinholesFilled) {
   EXPECT_EQ(r.method, LoopMethod::kScaled);  // no ring: the pinhole is filled
 }
 
+TEST(BuildShapeLoops, LargestPieceKeptAndSmallHolesFilledWithNoticesUnlessStrict) {
+  // A disk and an island of a sixth of its area.
+  const TCoverageMask islands = Mask(240, [](double x, double y) {
+    return InDisk(x, y, 100, 120, 80) || InDisk(x, y, 215, 120, 80 / std::sqrt(6.0));
+  });
+  LoopBuildResult r;
+  ASSERT_EQ(BuildShapeLoops(islands, {}, r), ShapeBuildProblem::kNone);
+  ASSERT_EQ(r.notices.size(), 1u);
+  EXPECT_NE(r.notices[0].find("dropped 1 other piece"), std::string::npos) << r.notices[0];
+  LoopBuildOptions strict;
+  strict.strict = true;
+  EXPECT_EQ(BuildShapeLoops(islands, strict, r), ShapeBuildProblem::kSeveralPieces);
+
+  // Two holes of about 1 % of the area each: filled, one notice; strict
+  // keeps them and so refuses.
+  const TCoverageMask holes = Mask(240, [](double x, double y) {
+    return InDisk(x, y, 120, 120, 100) && !InDisk(x, y, 80, 120, 10) && !InDisk(x, y, 160, 120, 10);
+  });
+  LoopBuildResult h;
+  ASSERT_EQ(BuildShapeLoops(holes, {}, h), ShapeBuildProblem::kNone);
+  EXPECT_EQ(h.method, LoopMethod::kScaled);  // no ring left
+  ASSERT_EQ(h.notices.size(), 1u);
+  EXPECT_NE(h.notices[0].find("filled 2 small holes"), std::string::npos) << h.notices[0];
+  EXPECT_EQ(BuildShapeLoops(holes, strict, h), ShapeBuildProblem::kSeveralHoles);
+}
+
 TEST(PolygonOps, StarKernelOfAnLShapeIsItsCorner) {
   const PolygonD l{{0, 0}, {10, 0}, {10, 4}, {4, 4}, {4, 10}, {0, 10}};
   ASSERT_GT(SignedArea(l), 0.0);
