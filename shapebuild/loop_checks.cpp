@@ -16,16 +16,6 @@ PolygonD AsPolygon(const std::vector<TPointF>& loop) {
   return poly;
 }
 
-TPolyline ClosedPolyline(const std::vector<TPointF>& loop) {
-  TPolyline p;
-  for (std::size_t k = 0; k < loop.size() && loop.size() >= 2; ++k) {
-    const TPointF& a = loop[k];
-    const TPointF& b = loop[k + 1 == loop.size() ? 0 : k + 1];
-    p.segments.push_back(TSegment{a.x, a.y, b.x, b.y});
-  }
-  return p;
-}
-
 double Orient(double ax, double ay, double bx, double by, double cx, double cy) {
   return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
 }
@@ -103,6 +93,16 @@ std::size_t CountCrossings(const PolylineList& assist, std::vector<TPointF>& whe
 }
 
 }  // namespace
+
+TPolyline ClosedPolyline(const std::vector<TPointF>& loop) {
+  TPolyline p;
+  for (std::size_t k = 0; k < loop.size() && loop.size() >= 2; ++k) {
+    const TPointF& a = loop[k];
+    const TPointF& b = loop[k + 1 == loop.size() ? 0 : k + 1];
+    p.segments.push_back(TSegment{a.x, a.y, b.x, b.y});
+  }
+  return p;
+}
 
 LoopCheckReport CheckShapeLoops(const std::vector<std::vector<TPointF>>& loops, std::int32_t side) {
   LoopCheckReport report;

@@ -28,6 +28,10 @@ struct LoopCheckReport {
 // assist polylines the engine generates for a working square of side. The
 // assist polylines are generated and checked only for nested loops of one
 // orientation (otherwise assist_count stays 0).
+// A loop of points as the engine holds it: segments from each point to the
+// next, the last one closing it (no segments for fewer than two points).
+TPolyline ClosedPolyline(const std::vector<TPointF>& loop);
+
 LoopCheckReport CheckShapeLoops(const std::vector<std::vector<TPointF>>& loops,
                                 std::int32_t side = 300);
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "shapebuild/loop_checks.h"
 #include "warp/assist.h"
 #include "warp/engine.h"
 #include "warp/fast_mapping.h"
@@ -21,16 +22,6 @@
 
 namespace quorvel {
 namespace {
-
-TPolyline ClosedPolyline(const std::vector<TPointF>& loop) {
-  TPolyline p;
-  for (std::size_t k = 0; k < loop.size() && loop.size() >= 2; ++k) {
-    const TPointF& a = loop[k];
-    const TPointF& b = loop[k + 1 == loop.size() ? 0 : k + 1];
-    p.segments.push_back(TSegment{a.x, a.y, b.x, b.y});
-  }
-  return p;
-}
 
 // Marks (even-odd, pixel centres) the pixels inside a guide, which is in
 // working-square units about the square's centre; row is the display row.

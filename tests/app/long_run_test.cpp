@@ -13,6 +13,7 @@
 
 #include "app/control_ids.h"
 #include "app/control_tags.h"
+#include "tests/support/sanitizer.h"
 #include "window_test_support.h"
 
 namespace quorvel::testing {
@@ -25,19 +26,8 @@ long ResidentKb() {
   return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
-bool Sanitized() {
-#if defined(__SANITIZE_ADDRESS__)
-  return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  return true;
-#endif
-#endif
-  return false;
-}
-
 TEST(LongRun, TwoHundredCyclesDoNotGrowResidentMemory) {
-  if (Sanitized()) GTEST_SKIP() << "the sanitizer's quarantine holds freed memory resident";
+  if (AddressSanitized()) GTEST_SKIP() << "the sanitizer's quarantine holds freed memory resident";
   Window w(4);
   CMorvexDlg& d = *w.dialog;
   WritePicture(w.File("a.png"), 800, 600, [](int x, int y) {

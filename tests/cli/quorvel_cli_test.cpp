@@ -17,6 +17,7 @@
 #include "shapebuild/shape_writer.h"
 #include "tests/support/shape_test_support.h"
 #include "tests/support/icc_sample.h"
+#include "tests/support/sanitizer.h"
 #include "warp/job.h"
 
 namespace quorvel {
@@ -227,19 +228,8 @@ TEST(QuorvelCli, OutputsItCannotWriteOrThatCollideAreRefusedBeforeAnyWork) {
   EXPECT_EQ(jpeg[1], 0xD8);
 }
 
-bool AddressSanitized() {
-#if defined(__SANITIZE_ADDRESS__)
-  return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  return true;
-#endif
-#endif
-  return false;
-}
-
 TEST(QuorvelCli, PictureTooLargeForTheAddressSpaceIsRefusedAndTheBatchGoesOn) {
-  if (AddressSanitized()) GTEST_SKIP() << "the sanitizer's shadow memory does not fit under an address-space cap";
+  if (testing::AddressSanitized()) GTEST_SKIP() << "the sanitizer's shadow memory does not fit under an address-space cap";
   {
   TempFolder dir;
   WriteCircleShape(dir / "circle.qshp");
