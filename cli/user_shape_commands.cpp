@@ -58,7 +58,8 @@ int RunShapeAdd(const std::vector<std::string>& args) {
 
   const std::filesystem::path folder = UserShapeFolder();
   std::error_code ec;
-  if (folder.empty() || (std::filesystem::create_directories(folder, ec), !std::filesystem::is_directory(folder, ec)))
+  if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+  if (folder.empty() || !std::filesystem::is_directory(folder, ec))
     return Refuse("add", "your shape folder " + folder.string() + " cannot be made", kExitOutputNotWritten);
   // Built under a hidden name the folder scan skips, then linked into place.
   static unsigned counter = 0;

@@ -32,10 +32,12 @@ std::string UserShapeNameFor(const std::filesystem::path& outline) {
   for (char& c : name)
     if (c == '/' || IsControl(static_cast<unsigned char>(c))) c = '_';
   name.erase(0, name.find_first_not_of('.'));
-  if (name.size() > kMaxNameBytes) name.resize(kMaxNameBytes);
-  // A cut in the middle of a UTF-8 sequence would leave half a character.
-  while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
-  if (!name.empty() && (static_cast<unsigned char>(name.back()) & 0x80)) name.pop_back();
+  if (name.size() > kMaxNameBytes) {
+    // Cut before a character the limit would split, not in its middle.
+    std::size_t cut = kMaxNameBytes;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+  }
   return IsSafeUserShapeName(name) ? name : "shape";
 }
 

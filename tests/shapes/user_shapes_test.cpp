@@ -20,6 +20,7 @@ TEST(UserShapes, NamesStayInsideTheFolder) {
   EXPECT_EQ(UserShapeNameFor("/in/..hidden.png"), "hidden");
   EXPECT_EQ(UserShapeNameFor("/in/.svg"), "shape");
   EXPECT_EQ(UserShapeNameFor("/in/a\nb.svg"), "a_b");
+  EXPECT_EQ(UserShapeNameFor("/in/Ω.svg"), "Ω");
   // Cut to length on a character boundary.
   const std::string name = UserShapeNameFor(std::string(199, 'a') + "ΩΩ.svg");
   EXPECT_EQ(name, std::string(199, 'a'));
