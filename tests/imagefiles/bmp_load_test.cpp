@@ -13,7 +13,7 @@ using testing::MessageCapture;
 using testing::PairWithPicture;
 using testing::PatternPixel;
 using testing::PictureUnchanged;
-using testing::TempDir;
+using testing::TempFolder;
 using testing::TestData;
 
 void ExpectPattern(const TImagePair& pair, bool opaque) {
@@ -25,7 +25,7 @@ void ExpectPattern(const TImagePair& pair, bool opaque) {
 }
 
 TEST(BmpLoad, TwentyFourBitOddWidthsSkipRowPads) {
-  TempDir dir;
+  TempFolder dir;
   for (std::int32_t width : {15, 17, 18, 19}) {
     const auto file = dir / ("odd" + std::to_string(width) + ".bmp");
     testing::WriteBytes(file, testing::MakeBmpFile(width, 21, 24));
@@ -44,7 +44,7 @@ TEST(BmpLoad, TwentyFourBitOddWidthsSkipRowPads) {
 }
 
 TEST(BmpLoad, ThirtyTwoBitKeepsAlphaBytes) {
-  TempDir dir;
+  TempFolder dir;
   testing::WriteBytes(dir / "a.bmp", testing::MakeBmpFile(15, 16, 32));
   TImagePair pair;
   ASSERT_EQ(LoadImageFile(pair, dir / "a.bmp"), 1);
@@ -53,7 +53,7 @@ TEST(BmpLoad, ThirtyTwoBitKeepsAlphaBytes) {
 }
 
 TEST(BmpLoad, ThirtyTwoBitWithSurplusDataReadsOnlyItsPixels) {
-  TempDir dir;
+  TempFolder dir;
   auto bytes = testing::MakeBmpFile(16, 15, 32);
   bytes.insert(bytes.end(), 100, 0xEE);
   testing::PutLe32(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
@@ -65,7 +65,7 @@ TEST(BmpLoad, ThirtyTwoBitWithSurplusDataReadsOnlyItsPixels) {
 }
 
 TEST(BmpLoad, TwentyFourBitWithoutLastRowPadIsRead) {
-  TempDir dir;
+  TempFolder dir;
   // The wide one is read in several bands of rows; the pad is missing in the last.
   for (auto [w, h] : {std::pair{15, 15}, std::pair{4999, 150}}) {
     auto bytes = testing::MakeBmpFile(w, h, 24);
@@ -179,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"image-rs-bmp/bad/Bad_width.bmp", kMsgBadBitDepth}));
 
 TEST(BmpRefusal, HeaderSizesJustOutsideTheRangeAreRefused) {
-  TempDir dir;
+  TempFolder dir;
   for (auto [w, h] : {std::pair{14, 200}, std::pair{200, 14}, std::pair{5001, 15},
                       std::pair{15, 5001}}) {
     auto bytes = testing::MakeBmpFile(15, 15, 24);
@@ -196,7 +196,7 @@ TEST(BmpRefusal, HeaderSizesJustOutsideTheRangeAreRefused) {
 }
 
 TEST(BmpRefusal, FileSizeFieldPromisingTooLittleIsRefused) {
-  TempDir dir;
+  TempFolder dir;
   // The header promises one byte less than the pixels occupy; the file
   // holds them all, but only what is promised is pixel data.
   auto bytes = testing::MakeBmpFile(16, 16, 32);
@@ -210,7 +210,7 @@ TEST(BmpRefusal, FileSizeFieldPromisingTooLittleIsRefused) {
 }
 
 TEST(BmpLoad, FiveThousandSquareIsAccepted) {
-  TempDir dir;
+  TempFolder dir;
   testing::WriteBytes(dir / "big.bmp", testing::MakeBmpFile(5000, 5000, 24));
   TImagePair pair;
   ASSERT_EQ(LoadImageFile(pair, dir / "big.bmp"), 1);
@@ -229,7 +229,7 @@ TEST(LoadImageFile, MissingFileShowsMessageAndChangesNothing) {
 }
 
 TEST(LoadImageFile, FifoOrFolderNamedLikeAPictureIsRefusedWithoutWaiting) {
-  TempDir dir;
+  TempFolder dir;
   // A FIFO opened for reading would wait for a writer forever.
   for (const char* name : {"f.bmp", "f.png", "f.jpg"})
     ASSERT_EQ(::mkfifo((dir / name).c_str(), 0600), 0);
@@ -247,7 +247,7 @@ TEST(LoadImageFile, UnknownEndingRecordsTypeZero) {
   TImagePair pair = PairWithPicture();
   MessageCapture messages;
   const auto path = TestData("bmpsuite/html/rgb24.png");
-  TempDir dir;
+  TempFolder dir;
   std::filesystem::copy_file(path, dir / "picture.gif");
   EXPECT_EQ(LoadImageFile(pair, dir / "picture.gif"), 0);
   EXPECT_EQ(messages.texts, std::vector<std::string>{kMsgUnreadable});
@@ -257,7 +257,7 @@ TEST(LoadImageFile, UnknownEndingRecordsTypeZero) {
 }
 
 TEST(LoadImageFile, NameWithoutDotKeepsPreviousTitle) {
-  TempDir dir;
+  TempFolder dir;
   std::filesystem::copy_file(TestData("pillow/jpeg/hopper.jpg"), dir / "photoJPG");
   TImagePair pair = PairWithPicture();
   ASSERT_EQ(LoadImageFile(pair, dir / "photoJPG"), 1);

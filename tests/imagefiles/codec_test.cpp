@@ -22,7 +22,7 @@ using testing::MessageCapture;
 using testing::PairWithPicture;
 using testing::PictureUnchanged;
 using testing::ReadBytes;
-using testing::TempDir;
+using testing::TempFolder;
 using testing::TestData;
 using testing::WriteBytes;
 
@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, TooLargePicture,
                                            "derived/jpeg/hopper-sof-65535x65535.jpg"));
 
 TEST(TooLargePicture, OneAboveTheLimitOnEitherSideIsRefused) {
-  TempDir dir;
+  TempFolder dir;
   // hopper.jpg's SOF0 marker sits at a fixed place; find it rather than trust it.
   auto jpeg = ReadBytes(TestData("pillow/jpeg/hopper.jpg"));
   std::size_t sof = 0;
@@ -197,7 +197,7 @@ TEST(TooLargePicture, OneAboveTheLimitOnEitherSideIsRefused) {
 }
 
 TEST(CodecLoad, PicturesWiderThanTheBmpLimitAreAccepted) {
-  TempDir dir;
+  TempFolder dir;
   std::vector<Pixel> pixels(6000 * 15, 0xFF336699u);
   ASSERT_TRUE(WritePng(pixels.data(), 15, dir / "wide.png", 6000));
   ASSERT_TRUE(WriteJpeg(pixels.data(), 15, dir / "wide.jpg", 6000));
@@ -281,7 +281,7 @@ TEST(JpegDecode, ExifOrientationSixOfTheSuiteTurnsUpright) {
 
 // A JPEG of four flat quadrants; an APP1 Exif segment with the orientation
 // goes right after SOI.
-std::vector<std::uint8_t> QuadrantJpeg(const TempDir& dir, int orientation) {
+std::vector<std::uint8_t> QuadrantJpeg(const TempFolder& dir, int orientation) {
   const std::int32_t w = 64, h = 32;
   std::vector<Pixel> pixels(w * h);
   const Pixel colours[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
@@ -303,7 +303,7 @@ TEST(JpegDecode, EveryExifOrientationTurnsThePictureUpright) {
   const Pixel R = 0xFFFF0000u, G = 0xFF00FF00u, B = 0xFF0000FFu, W = 0xFFFFFFFFu;
   const Pixel corners[9][4] = {{}, {R, G, B, W}, {G, R, W, B}, {W, B, G, R}, {B, W, R, G},
                                {R, B, G, W}, {B, R, W, G}, {W, G, B, R}, {G, W, R, B}};
-  TempDir dir;
+  TempFolder dir;
   for (int o = 1; o <= 8; ++o) {
     WriteBytes(dir / "turned.jpg", QuadrantJpeg(dir, o));
     TImagePair pair;
@@ -320,7 +320,7 @@ TEST(JpegDecode, EveryExifOrientationTurnsThePictureUpright) {
 }
 
 TEST(CodecSniffing, ContentWinsOverAWrongPngOrJpgName) {
-  TempDir dir;
+  TempFolder dir;
   std::filesystem::copy_file(TestData("pillow/jpeg/hopper.jpg"), dir / "jpeg-inside.png");
   std::filesystem::copy_file(TestData("pillow/png/hopper.png"), dir / "png-inside.jpg");
   TImagePair a, b, png;
@@ -332,7 +332,7 @@ TEST(CodecSniffing, ContentWinsOverAWrongPngOrJpgName) {
 }
 
 TEST(CodecSniffing, BmpNamedPngDoesNotSkipTheBmpChecks) {
-  TempDir dir;
+  TempFolder dir;
   std::filesystem::copy_file(TestData("image-rs-bmp/good/Info_R8_G8_B8.bmp"), dir / "small.png");
   TImagePair pair = PairWithPicture();
   MessageCapture messages;

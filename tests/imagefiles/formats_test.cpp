@@ -21,7 +21,7 @@ using testing::PairWithPicture;
 using testing::PatternPixel;
 using testing::PictureUnchanged;
 using testing::ReadBytes;
-using testing::TempDir;
+using testing::TempFolder;
 using testing::WriteBytes;
 
 PixelBlock Pattern(std::int32_t w, std::int32_t h, bool alpha) {
@@ -56,7 +56,7 @@ int WorstChannel(const PixelBlock& a, const PixelBlock& b, int margin, std::int3
 }
 
 TEST(WebpFiles, TransparentPicturesRoundTripExactly) {
-  TempDir dir;
+  TempFolder dir;
   const PixelBlock pixels = Pattern(37, 21, true);
   ASSERT_TRUE(WriteWebp(pixels.data(), 21, dir / "a.webp", 37));
   const auto bytes = ReadBytes(dir / "a.webp");
@@ -69,7 +69,7 @@ TEST(WebpFiles, TransparentPicturesRoundTripExactly) {
 }
 
 TEST(WebpFiles, OpaquePicturesAreLossyAndOpaque) {
-  TempDir dir;
+  TempFolder dir;
   const PixelBlock pixels = Quadrants(64, 48, 255);
   ASSERT_TRUE(WriteWebp(pixels.data(), 48, dir / "o.webp", 64));
   const auto bytes = ReadBytes(dir / "o.webp");
@@ -81,7 +81,7 @@ TEST(WebpFiles, OpaquePicturesAreLossyAndOpaque) {
 }
 
 TEST(TiffFiles, SavedTiffIsDeflatedRgbaWithoutOrientationAndRoundTrips) {
-  TempDir dir;
+  TempFolder dir;
   const PixelBlock pixels = Pattern(33, 17, true);
   ASSERT_TRUE(WriteTiff(pixels.data(), 17, dir / "a.tif", 33));
   TIFF* tif = TIFFOpen((dir / "a.tif").c_str(), "r");
@@ -169,7 +169,7 @@ TEST(TiffFiles, CommonLayoutsArriveAsTheirSamplesSay) {
       {"tiled-rgba", PHOTOMETRIC_RGB, 4, 8, EXTRASAMPLE_UNASSALPHA, 1, true},
       {"turned-6", PHOTOMETRIC_RGB, 3, 8, 0, 6, false},
   };
-  TempDir dir;
+  TempFolder dir;
   for (const TiffLayoutCase& c : cases) {
     const auto path = dir / (std::string(c.name) + ".tif");
     WriteLayout(path, c);
@@ -203,7 +203,7 @@ TEST(TiffFiles, CommonLayoutsArriveAsTheirSamplesSay) {
 }
 
 TEST(HeifFiles, HeicAndAvifDecodeWithAndWithoutAlpha) {
-  TempDir dir;
+  TempFolder dir;
   for (auto kind : {testing::HeifKind::kHeic, testing::HeifKind::kAvif})
     for (bool alpha : {false, true}) {
       const PixelBlock pixels = Quadrants(64, 48, alpha ? 128 : 255);
@@ -220,7 +220,7 @@ TEST(HeifFiles, HeicAndAvifDecodeWithAndWithoutAlpha) {
 }
 
 TEST(NewFormats, BrokenFilesShowTheUnreadableMessageAndKeepThePicture) {
-  TempDir dir;
+  TempFolder dir;
   const PixelBlock pixels = Quadrants(40, 40, 255);
   ASSERT_TRUE(WriteWebp(pixels.data(), 40, dir / "p.webp", 40));
   ASSERT_TRUE(WriteTiff(pixels.data(), 40, dir / "p.tif", 40));
@@ -241,7 +241,7 @@ TEST(NewFormats, BrokenFilesShowTheUnreadableMessageAndKeepThePicture) {
 }
 
 TEST(NewFormats, TiffAboveTheSizeLimitIsRefusedFromItsHeader) {
-  TempDir dir;
+  TempFolder dir;
   for (std::uint32_t w : {32768u, 16u}) {
     TIFF* tif = TIFFOpen((dir / "big.tif").c_str(), "w");
     ASSERT_NE(tif, nullptr);
@@ -264,7 +264,7 @@ TEST(NewFormats, TiffAboveTheSizeLimitIsRefusedFromItsHeader) {
 }
 
 TEST(NewFormats, ContentWinsOverTheName) {
-  TempDir dir;
+  TempFolder dir;
   const PixelBlock pixels = Pattern(20, 20, true);
   ASSERT_TRUE(WriteWebp(pixels.data(), 20, dir / "webp-inside.tif", 20));
   ASSERT_TRUE(WriteTiff(pixels.data(), 20, dir / "tiff-inside.png", 20));
@@ -276,7 +276,7 @@ TEST(NewFormats, ContentWinsOverTheName) {
 }
 
 TEST(NewFormats, SavedByEndingAndHeifNamesGetBmp) {
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair;
   pair.width = 16;
   pair.height = 15;

@@ -17,7 +17,7 @@ namespace {
 using testing::MakeIccProfile;
 using testing::PatternPixel;
 using testing::ReadBytes;
-using testing::TempDir;
+using testing::TempFolder;
 
 PixelBlock Opaque(std::int32_t w, std::int32_t h) {
   PixelBlock p;
@@ -41,7 +41,7 @@ bool WriteAs(const std::string& ending, const PixelBlock& p, std::int32_t w, std
 }
 
 TEST(IccProfile, TravelsFromEveryReadFormatIntoEverySavedOne) {
-  TempDir dir;
+  TempFolder dir;
   const ByteBlock profile = MakeIccProfile("wide gamut sample");
   const PixelBlock pixels = Opaque(24, 18);
   std::vector<std::string> sources(std::begin(kWritable), std::end(kWritable));
@@ -72,7 +72,7 @@ TEST(IccProfile, TravelsFromEveryReadFormatIntoEverySavedOne) {
 }
 
 TEST(IccProfile, PictureWithoutOneIsSavedWithoutOne) {
-  TempDir dir;
+  TempFolder dir;
   const PixelBlock pixels = Opaque(20, 16);
   ASSERT_TRUE(WritePng(pixels.data(), 16, dir / "plain.png", 20));
   TImagePair pair;
@@ -93,7 +93,7 @@ TEST(IccProfile, PictureWithoutOneIsSavedWithoutOne) {
 // A JPEG turned by EXIF orientation 6 and carrying a profile: the
 // profile goes along, the orientation never does.
 TEST(IccProfile, TurnedPhotographKeepsItsProfileButNoOrientation) {
-  TempDir dir;
+  TempFolder dir;
   const ByteBlock profile = MakeIccProfile("camera");
   const PixelBlock pixels = Opaque(32, 16);
   ASSERT_TRUE(WriteJpeg(pixels.data(), 16, dir / "flat.jpg", 32, profile));

@@ -26,7 +26,7 @@ namespace {
 
 using testing::MessageCapture;
 using testing::ReadBytes;
-using testing::TempDir;
+using testing::TempFolder;
 using testing::WriteBytes;
 
 const char* const kEndings[] = {"bmp", "jpg", "png"};
@@ -102,7 +102,7 @@ void FillUpTo(const std::filesystem::path& folder, std::size_t left) {
 }
 
 TEST(SaveFaults, ReadOnlyFileSystemKeepsOldFileAndShowsMessage) {
-  TempDir dir;
+  TempFolder dir;
   ScratchMount mount(dir / "ro", "size=1m");
   if (!mount.error().empty()) GTEST_SKIP() << mount.error() << " (the read-only folder case for "
                                               "other users is SaveImageFile.ReadOnlyFolder...)";
@@ -122,7 +122,7 @@ TEST(SaveFaults, ReadOnlyFileSystemKeepsOldFileAndShowsMessage) {
 }
 
 TEST(SaveFaults, FullFileSystemKeepsOldFileAndShowsMessage) {
-  TempDir dir;
+  TempFolder dir;
   ScratchMount mount(dir / "full", "size=256k");
   if (!mount.error().empty()) GTEST_SKIP() << mount.error() << " (SaveImageFile.FailedWrite... "
                                               "cuts writes off with a file size limit instead)";
@@ -173,7 +173,7 @@ int SaveInChild(TImagePair& pair, const std::filesystem::path& target, Setup set
 TEST(SaveFaults, ProcessKilledAtFileSizeLimitKeepsOldFile) {
   // The kernel kills a process with SIGXFSZ on the write that crosses its
   // file size limit: an interruption at an exactly known point.
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair = NoisyResult(200, 150);
   for (const char* ending : kEndings) {
     const auto target = dir / (std::string("keep.") + ending);
@@ -193,7 +193,7 @@ TEST(SaveFaults, ProcessKilledWhileWritingKeepsOldFile) {
   // SIGKILL as soon as the temporary file grows; the 16 MB PNG of noise is
   // far from written by then. The child's end of a pipe closing ends the
   // wait should it die or finish first.
-  TempDir dir;
+  TempFolder dir;
   const auto target = dir / "keep.png";
   WriteBytes(target, OldContent());
   const int watch = ::inotify_init1(IN_CLOEXEC);
@@ -240,7 +240,7 @@ namespace quorvel {
 namespace {
 
 TEST(SaveFaults, OutOfMemorySaysSoAndKeepsTheOldFile) {
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair;
   pair.width = 8200;
   pair.height = 8200;
@@ -271,7 +271,7 @@ struct stat StatOf(const std::filesystem::path& path) {
 }
 
 TEST(SaveOver, ReadOnlyFileIsRefusedAndKeepsItsContent) {
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair = NoisyResult(20, 15);
   for (const char* ending : kEndings) {
     const auto path = dir / (std::string("ro.") + ending);
@@ -287,7 +287,7 @@ TEST(SaveOver, ReadOnlyFileIsRefusedAndKeepsItsContent) {
 }
 
 TEST(SaveOver, ReplacedFileKeepsModeOwnerAndHardLinks) {
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair = NoisyResult(20, 15);
   const auto path = dir / "kept.png";
   WriteBytes(path, OldContent());
@@ -316,7 +316,7 @@ TEST(SaveOver, ReplacedFileKeepsModeOwnerAndHardLinks) {
 }
 
 TEST(SaveOver, TemporariesOfKilledSavesAreRemovedOthersKept) {
-  TempDir dir;
+  TempFolder dir;
   const pid_t gone = ::fork();
   if (gone == 0) ::_exit(0);
   ASSERT_GT(gone, 0);
@@ -335,7 +335,7 @@ TEST(SaveOver, TemporariesOfKilledSavesAreRemovedOthersKept) {
 
 TEST(SaveOver, FileOfAnotherUserIsNotReplacedByOneWhoMayNotWriteIt) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
-  TempDir dir;
+  TempFolder dir;
   ::chmod(dir.path().c_str(), 0777);  // the folder allows the rename
   const auto path = dir / "theirs.bmp";
   WriteBytes(path, OldContent());

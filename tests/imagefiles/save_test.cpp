@@ -18,7 +18,7 @@ namespace {
 using testing::MessageCapture;
 using testing::PatternPixel;
 using testing::ReadBytes;
-using testing::TempDir;
+using testing::TempFolder;
 
 TImagePair PairWithResult(std::int32_t w, std::int32_t h) {
   TImagePair pair;
@@ -39,7 +39,7 @@ std::size_t FilesIn(const std::filesystem::path& folder) {
 }
 
 TEST(WriteBmp24, WidthFifteenRowsArePaddedToFortyEight) {
-  TempDir dir;
+  TempFolder dir;
   std::vector<std::uint8_t> rows(15 * 20 * 3);
   for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<std::uint8_t>(i * 7 + 1);
   ASSERT_EQ(WriteBmp24(rows.data(), 20, dir / "w15.bmp", 15), 1);
@@ -58,7 +58,7 @@ TEST(WriteBmp24, WidthFifteenRowsArePaddedToFortyEight) {
 }
 
 TEST(WriteBmp24, OnePixelIsFiftyEightBytes) {
-  TempDir dir;
+  TempFolder dir;
   const std::uint8_t pixel[3] = {0x2F, 0x1F, 0x0F};
   ASSERT_EQ(WriteBmp24(pixel, 1, dir / "one.bmp", 1), 1);
   const std::vector<std::uint8_t> want = {
@@ -68,7 +68,7 @@ TEST(WriteBmp24, OnePixelIsFiftyEightBytes) {
 }
 
 TEST(SaveImageFile, BmpHoldsResultBlendedOverWhite) {
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair = PairWithResult(19, 16);
   pair.result[0] = 0x00123456u;  // transparent: white, as the >> 8 blend leaves it
   pair.result[1] = 0xFF102030u;  // opaque: every byte one lower
@@ -90,7 +90,7 @@ TEST(SaveImageFile, BmpHoldsResultBlendedOverWhite) {
 }
 
 TEST(SaveImageFile, BmpRoundTripLoadsTheComposite) {
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair = PairWithResult(15, 17);
   ASSERT_EQ(SaveImageFile(pair, dir / "round.BMP"), 1);
   TImagePair back;
@@ -101,7 +101,7 @@ TEST(SaveImageFile, BmpRoundTripLoadsTheComposite) {
 }
 
 TEST(SaveImageFile, UnknownEndingGetsBmpAppended) {
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair = PairWithResult(15, 15);
   ASSERT_EQ(SaveImageFile(pair, dir / "result.gif"), 1);
   EXPECT_FALSE(std::filesystem::exists(dir / "result.gif"));
@@ -111,7 +111,7 @@ TEST(SaveImageFile, UnknownEndingGetsBmpAppended) {
 }
 
 TEST(SaveImageFile, WithoutResultWritesNothing) {
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair = PairWithResult(15, 15);
   ReleaseBlock(pair.result);
   MessageCapture messages;
@@ -121,7 +121,7 @@ TEST(SaveImageFile, WithoutResultWritesNothing) {
 }
 
 TEST(SaveImageFile, JpegIsOpaqueAndUpright) {
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair = PairWithResult(48, 40);
   // Top half (memory rows 20..39) dark red, bottom half opaque blue.
   for (std::int32_t i = 0; i < 48 * 40; ++i) pair.result[i] = i >= 48 * 20 ? 0xFF800000u : 0xFF0000FFu;
@@ -140,7 +140,7 @@ TEST(SaveImageFile, JpegIsOpaqueAndUpright) {
 }
 
 TEST(SaveImageFile, PngKeepsTheResultAndItsAlpha) {
-  TempDir dir;
+  TempFolder dir;
   TImagePair pair = PairWithResult(23, 15);
   ASSERT_EQ(SaveImageFile(pair, dir / "out.png"), 1);
   const auto b = ReadBytes(dir / "out.png");
@@ -153,7 +153,7 @@ TEST(SaveImageFile, PngKeepsTheResultAndItsAlpha) {
 }
 
 TEST(SaveImageFile, OverwritesAnExistingFileWhole) {
-  TempDir dir;
+  TempFolder dir;
   testing::WriteBytes(dir / "out.bmp", std::vector<std::uint8_t>(100000, 0xAB));
   TImagePair pair = PairWithResult(15, 15);
   ASSERT_EQ(SaveImageFile(pair, dir / "out.bmp"), 1);
@@ -183,7 +183,7 @@ class FileSizeLimit {
 };
 
 TEST(SaveImageFile, FailedWriteKeepsOldFileAndShowsMessage) {
-  TempDir dir;
+  TempFolder dir;
   const std::vector<std::uint8_t> old(500, 0x5A);
   TImagePair pair = PairWithResult(64, 64);
   for (const char* name : {"keep.bmp", "keep.jpg", "keep.png"}) {
@@ -201,7 +201,7 @@ TEST(SaveImageFile, FailedWriteKeepsOldFileAndShowsMessage) {
 
 TEST(SaveImageFile, ReadOnlyFolderKeepsOldFileAndShowsMessage) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
-  TempDir dir;
+  TempFolder dir;
   const std::vector<std::uint8_t> old(500, 0x5A);
   testing::WriteBytes(dir / "keep.bmp", old);
   std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
@@ -214,7 +214,7 @@ TEST(SaveImageFile, ReadOnlyFolderKeepsOldFileAndShowsMessage) {
 }
 
 TEST(SaveImageFile, TargetThatIsAFolderIsLeftAlone) {
-  TempDir dir;
+  TempFolder dir;
   std::filesystem::create_directory(dir / "taken.bmp");
   TImagePair pair = PairWithResult(15, 15);
   MessageCapture messages;
@@ -225,7 +225,7 @@ TEST(SaveImageFile, TargetThatIsAFolderIsLeftAlone) {
 }
 
 TEST(SaveImageFile, ReplacedFileKeepsItsPermissions) {
-  TempDir dir;
+  TempFolder dir;
   testing::WriteBytes(dir / "mode.bmp", {1, 2, 3});
   std::filesystem::permissions(dir / "mode.bmp", std::filesystem::perms::owner_read |
                                                      std::filesystem::perms::owner_write |

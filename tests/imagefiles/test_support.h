@@ -2,63 +2,20 @@
 // scratch folders and small pictures made in place.
 #pragma once
 
-#include <stdlib.h>
-
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "raster/image_pair.h"
 #include "raster/message_sink.h"
+#include "tests/support/message_capture.h"
+#include "tests/support/temp_folder.h"
 
 namespace quorvel::testing {
 
-// Collects every message shown while it lives.
-class MessageCapture : public IMessageSink {
- public:
-  MessageCapture() : previous_(SetMessageSink(this)) {}
-  ~MessageCapture() override { SetMessageSink(previous_); }
-  void ShowMessage(const std::string& text) override { texts.push_back(text); }
-  std::vector<std::string> texts;
-
- private:
-  IMessageSink* previous_;
-};
-
 inline std::filesystem::path TestData(const std::string& relative) {
   return std::filesystem::path(QUORVEL_TESTDATA) / relative;
-}
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qv-imagefiles-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {

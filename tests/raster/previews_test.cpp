@@ -1,18 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "raster/previews.h"
+#include "tests/support/test_pictures.h"
 
 namespace quorvel {
 namespace {
 
 TImagePair Picture(int w, int h) {
-  TImagePair pair;
-  pair.width = w;
-  pair.height = h;
-  AllocBlock(pair.src, w, h);
-  for (std::size_t i = 0; i < pair.src.size(); ++i) pair.src[i] = 0xFF000000u | static_cast<Pixel>(i * 2654435761u >> 8);
-  pair.loaded = 1;
-  return pair;
+  return testing::LoadedPicture(w, h, [w](std::int32_t x, std::int32_t row) {
+    return 0xFF000000u | static_cast<Pixel>((static_cast<std::size_t>(row) * w + x) * 2654435761u >> 8);
+  });
 }
 
 TEST(MakeSmallSource, SidesAboveHundredLandOnHundredOrNinetyNine) {

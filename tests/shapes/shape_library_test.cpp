@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "raster/message_sink.h"
+#include "tests/support/message_capture.h"
 #include "shapes/folder_catalog.h"
 #include "shapes/platform.h"
 #include "tests/support/shape_test_support.h"
@@ -17,17 +18,6 @@ namespace fs = std::filesystem;
 using testing::TempFolder;
 using testing::WriteBytes;
 using testing::WriteSquareShape;
-
-class RecordingSink final : public IMessageSink {
- public:
-  RecordingSink() { previous_ = SetMessageSink(this); }
-  ~RecordingSink() override { SetMessageSink(previous_); }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  std::vector<std::string> messages;
-
- private:
-  IMessageSink* previous_ = nullptr;
-};
 
 void Touch(const fs::path& path) { WriteBytes(path, {}); }
 
@@ -96,9 +86,9 @@ TEST(ScanShapeFolder, ListsEveryFileWithNameFolderPathAndOutline) {
 
   TWarpEngine engine;
   engine.selected = 3;
-  RecordingSink sink;
+  testing::MessageCapture sink;
   ScanShapeFolder(engine, dir.path());
-  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_TRUE(sink.texts.empty());
   ASSERT_EQ(engine.shapes.size(), 4u);
   EXPECT_EQ(engine.selected, -1);
   EXPECT_EQ(engine.shapes[0].name, "a");
@@ -117,14 +107,14 @@ TEST(ScanShapeFolder, NoShapeFilesShowsTheMessageAndKeepsTheList) {
   Touch(dir / "x.qshp.bak");
   TWarpEngine engine;
   engine.shapes.push_back(ShapeEntry{{}, "kept", {}, {}});
-  RecordingSink sink;
+  testing::MessageCapture sink;
   ScanShapeFolder(engine, dir.path());
-  EXPECT_EQ(sink.messages, std::vector<std::string>{kNoShapeFilesMessage});
+  EXPECT_EQ(sink.texts, std::vector<std::string>{kNoShapeFilesMessage});
   Touch(dir / "plain-file");
   ScanShapeFolder(engine, dir / "plain-file");  // a file where the folder should be
-  EXPECT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.texts.size(), 2u);
   ScanShapeFolder(engine, dir / "absent");  // silent
-  EXPECT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.texts.size(), 2u);
   ASSERT_EQ(engine.shapes.size(), 1u);
   EXPECT_EQ(engine.shapes[0].name, "kept");
 }
@@ -137,7 +127,7 @@ TEST(ScanShapeFolders, BundledFirstUnchangedThenTheUsersMarked) {
   WriteSquareShape(dir / "bundled" / "sub" / "a.qshp");
   WriteSquareShape(dir / "user" / "a.qshp");
   WriteSquareShape(dir / "user" / ".hidden.qshp");
-  RecordingSink sink;
+  testing::MessageCapture sink;
   TWarpEngine alone, both;
   ScanShapeFolder(alone, dir / "bundled");
   ScanShapeFolders(both, dir / "bundled", dir / "user");
@@ -158,9 +148,9 @@ TEST(ScanShapeFolders, BundledFirstUnchangedThenTheUsersMarked) {
   fs::create_directories(dir / "empty");
   ScanShapeFolders(only_user, dir / "empty", dir / "user");
   EXPECT_EQ(only_user.shapes.size(), 1u);
-  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_TRUE(sink.texts.empty());
   ScanShapeFolders(none, dir / "empty", dir / "absent");
-  EXPECT_EQ(sink.messages, std::vector<std::string>{kNoShapeFilesMessage});
+  EXPECT_EQ(sink.texts, std::vector<std::string>{kNoShapeFilesMessage});
 }
 
 TEST(SelectShape, LoadsFromTheExactPathAndFollowsTheRules) {

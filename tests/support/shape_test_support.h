@@ -1,4 +1,4 @@
-// Temporary folders and hand-made shape file bytes for the shape tests.
+// Hand-made shape file bytes and outlines for the shape tests.
 #pragma once
 
 #include <cstdint>
@@ -8,28 +8,10 @@
 
 #include "shapebuild/polygon_ops.h"
 #include "shapebuild/shape_writer.h"
+#include "tests/support/temp_folder.h"
 #include "warp/geometry.h"
 
 namespace quorvel::testing {
-
-// A fresh folder under the system's temporary folder, removed with its
-// contents when the object goes.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
-
-void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
-std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 
 // Header with the raw counts n and p, then the outline records, both
 // scrambled; then plain as it is.

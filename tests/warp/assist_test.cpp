@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/warp/test_shapes.h"
+#include "tests/support/test_shapes.h"
 #include "warp/assist.h"
 #include "warp/polyline.h"
 

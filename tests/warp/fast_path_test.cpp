@@ -5,7 +5,7 @@
 #include <string>
 
 #include "raster/parallel.h"
-#include "tests/warp/test_shapes.h"
+#include "tests/support/test_shapes.h"
 #include "warp/assist.h"
 #include "warp/fast_assist.h"
 #include "warp/fast_mapping.h"

@@ -3,26 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "raster/memory_room.h"
-#include "raster/message_sink.h"
-#include "tests/warp/test_shapes.h"
+#include "tests/support/message_capture.h"
+#include "tests/support/test_shapes.h"
 #include "warp/job.h"
 #include "warp/job_memory.h"
 
 namespace quorvel {
 namespace {
 
-class Messages : public IMessageSink {
- public:
-  Messages() : previous_(SetMessageSink(this)) {}
-  ~Messages() override {
-    SetMessageSink(previous_);
-    SetMemoryRoomCap(0);
-  }
-  void ShowMessage(const std::string& text) override { texts.push_back(text); }
-  std::vector<std::string> texts;
-
- private:
-  IMessageSink* previous_;
+// Also lifts the memory cap a test set.
+struct Messages : testing::MessageCapture {
+  ~Messages() override { SetMemoryRoomCap(0); }
 };
 
 TImagePair Picture(int w, int h) {

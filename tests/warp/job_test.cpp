@@ -4,7 +4,7 @@
 #include <set>
 #include <utility>
 
-#include "tests/warp/test_shapes.h"
+#include "tests/support/test_shapes.h"
 #include "warp/job.h"
 
 namespace quorvel {

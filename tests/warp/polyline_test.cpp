@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "tests/warp/test_shapes.h"
+#include "tests/support/test_shapes.h"
 #include "warp/polyline.h"
 
 namespace quorvel {

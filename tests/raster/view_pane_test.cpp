@@ -4,6 +4,7 @@
 
 #include "raster/blend.h"
 #include "raster/view_pane.h"
+#include "tests/support/test_pictures.h"
 
 namespace quorvel {
 namespace {
@@ -25,15 +26,9 @@ class FakeWindow final : public IPaneWindow {
 // An opaque picture whose top row is red and every other row blue, so that
 // a flipped copy shows at once.
 TImagePair Picture(std::int32_t w, std::int32_t h) {
-  TImagePair pair;
-  pair.width = w;
-  pair.height = h;
-  pair.loaded = 1;
-  AllocBlock(pair.src, w, h);
-  for (std::int32_t row = 0; row < h; ++row)
-    for (std::int32_t x = 0; x < w; ++x)
-      pair.src[static_cast<std::size_t>(row * w + x)] = row == h - 1 ? 0xFFFF0000u : 0xFF0000FFu;
-  return pair;
+  return testing::LoadedPicture(w, h, [h](std::int32_t, std::int32_t row) {
+    return row == h - 1 ? 0xFFFF0000u : 0xFF0000FFu;
+  });
 }
 
 constexpr Pixel kShownBlue = 0xFE0000FEu;  // opaque blue blended over white
