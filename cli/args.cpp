@@ -1,7 +1,7 @@
 #include "cli/args.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <deque>
 #include <exception>
 #include <utility>
@@ -77,6 +77,8 @@ struct Refusal {
   std::string message, who;
 };
 
+bool OptionLike(const std::string& word) { return word.size() > 1 && word[0] == '-'; }
+
 // What one command's part of the line held, as CLI11 read it. The option
 // callbacks run as each option is read (trigger_on_parse), so the first bad
 // value is the first in the line; CLI11 sets unknown words aside without a
@@ -107,8 +109,7 @@ struct CommandState {
   }
 
   Refusal Stray(const std::string& word) const {
-    const bool option_like = word.size() > 1 && word[0] == '-';
-    const ArgMessage& say = option_like || !table->surplus ? table->unknown : table->surplus;
+    const ArgMessage& say = OptionLike(word) || !table->surplus ? table->unknown : table->surplus;
     return {say ? say(word) : "unexpected argument " + word, table->who};
   }
 
@@ -141,7 +142,7 @@ void Declare(CLI::App& app, const ArgCommand& table, std::deque<CommandState>& s
   }
   if (table.words) {
     CLI::Option* words = app.add_option("words", *table.words);
-    if (table.max_words > 0) words->expected(static_cast<int>(table.max_words));
+    if (table.max_words > 0) words->expected(static_cast<int>(table.max_words))->allow_extra_args(false);
   }
   if (!table.commands.empty()) {
     app.require_subcommand(0, 1);
@@ -191,6 +192,10 @@ ArgsOutcome ParseArgs(const ArgCommand& tool, const std::vector<std::string>& ar
     if (chosen->refused && (aside.empty() || chosen->aside_before == 0)) return Refused(chosen->first, command);
     if (!aside.empty()) return Refused(chosen->Stray(aside.front()), command);
     if (thrown) return Refused(short_of_value ? chosen->Missing(thrown_at) : chosen->Stray(thrown_at), command);
+    // CLI11 takes "-5" for a plain word when no option is named so.
+    if (chosen->table->words)
+      for (const std::string& word : *chosen->table->words)
+        if (OptionLike(word)) return Refused(chosen->Stray(word), command);
     return {ArgsVerdict::kRun, command, "", ""};
   } catch (const std::exception& e) {
     // A table CLI11 cannot take: the program's own fault.
