@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/args.h"
 #include "cli/contact_sheet.h"
 #include "cli/exit_status.h"
 #include "cli/shape_build.h"
@@ -70,6 +71,27 @@ void PrintHelp(const std::string& command) {
 
 std::string UnknownOption(const std::string& word) { return "unknown option '" + word + "'"; }
 
+ArgCommand DumpCommand(std::vector<std::string>& files) {
+  ArgCommand dump;
+  dump.name = "dump";
+  dump.words = &files;
+  dump.max_words = 1;
+  dump.unknown = UnknownOption;
+  dump.surplus = [](const std::string&) { return std::string("dump takes one shape file"); };
+  return dump;
+}
+
+ArgCommand PackCommand(std::vector<std::string>& files, std::string& output) {
+  ArgCommand pack;
+  pack.name = "pack";
+  pack.words = &files;
+  pack.max_words = 1;
+  pack.unknown = UnknownOption;
+  pack.surplus = [](const std::string&) { return std::string("pack takes one input file"); };
+  pack.options = {Once(TextArg("-o", output, "-o takes one output file"))};
+  return pack;
+}
+
 int Dump(const std::string& path) {
   DecodedShapeFile file;
   const ShapeFileProblem problem = ReadShapeFile(path, file);
@@ -114,25 +136,12 @@ int Run(const std::vector<std::string>& args) {
   ContactSheetRequest sheet;
   ShapeAddRequest add;
 
-  ArgCommand dump;
-  dump.name = "dump";
-  dump.words = &dump_files;
-  dump.max_words = 1;
-  dump.unknown = UnknownOption;
-  dump.surplus = [](const std::string&) { return std::string("dump takes one shape file"); };
-  ArgCommand pack;
-  pack.name = "pack";
-  pack.words = &pack_files;
-  pack.max_words = 1;
-  pack.unknown = UnknownOption;
-  pack.surplus = [](const std::string&) { return std::string("pack takes one input file"); };
-  pack.options = {Once(TextArg("-o", pack_output, "-o takes one output file"))};
-
   ArgCommand tool;
   tool.version = true;
   tool.unknown = [](const std::string& word) { return "unknown command '" + word + "'"; };
-  tool.commands = {dump, pack, ShapeBuildCommand(build), ContactSheetCommand(sheet), ShapeAddCommand(add),
-                   ShapeRemoveCommand(remove_names)};
+  tool.commands = {DumpCommand(dump_files),     PackCommand(pack_files, pack_output),
+                   ShapeBuildCommand(build),    ContactSheetCommand(sheet),
+                   ShapeAddCommand(add),        ShapeRemoveCommand(remove_names)};
   const ArgsOutcome outcome = ParseArgs(tool, args);
   switch (outcome.verdict) {
     case ArgsVerdict::kHelp:
