@@ -74,28 +74,31 @@ double ReachedShare(const PolylineList& loops, const PixelBlock& dest, std::int3
   return inside ? double(reached) / double(inside) : 0.0;
 }
 
-int SheetUsageError(const std::string& message) {
+}  // namespace
+
+ArgCommand ContactSheetCommand(ContactSheetRequest& request) {
+  ArgCommand sheet;
+  sheet.name = sheet.who = "sheet";
+  sheet.unknown = [](const std::string& word) { return "unexpected argument '" + word + "'"; };
+  sheet.missing = sheet.unknown;
+  sheet.options = {
+      ChoiceArg("--shapes", [&request](const std::string& text) { request.folder = text; return true; }, ""),
+      Once(TextArg("-o", request.output, "unexpected argument '-o'")),
+      FlagArg("--stats", request.stats),
+  };
+  return sheet;
+}
+
+int ContactSheetRefusal(const std::string& message) {
   std::fprintf(stderr, "quorvel-shape sheet: %s\nUsage:\n%s", message.c_str(), kSheetUsage);
   return kExitUsage;
 }
 
-}  // namespace
-
-int RunContactSheet(const std::vector<std::string>& args) {
-  std::filesystem::path folder = DefaultShapeFolder();
-  std::string output;
-  bool stats = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--shapes" && i + 1 < args.size()) folder = args[++i];
-    else if (args[i] == "-o" && i + 1 < args.size() && output.empty()) output = args[++i];
-    else if (args[i] == "--stats") stats = true;
-    else if (args[i] == "--help" || args[i] == "-h") {
-      std::printf("Usage:\n%s", kSheetUsage);
-      return kExitSuccess;
-    }
-    else return SheetUsageError("unexpected argument '" + args[i] + "'");
-  }
-  if (output.empty() && !stats) return SheetUsageError("sheet needs -o SHEET.png or --stats");
+int RunContactSheet(const ContactSheetRequest& request) {
+  if (request.output.empty() && !request.stats) return ContactSheetRefusal("sheet needs -o SHEET.png or --stats");
+  const std::filesystem::path folder = request.folder ? *request.folder : DefaultShapeFolder();
+  const std::string& output = request.output;
+  const bool stats = request.stats;
 
   TWarpEngine engine;
   ScanShapeFolder(engine, folder);

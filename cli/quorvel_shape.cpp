@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/args.h"
 #include "cli/contact_sheet.h"
 #include "cli/exit_status.h"
 #include "cli/shape_build.h"
@@ -49,6 +50,48 @@ int UsageError(const std::string& message) {
   return kExitUsage;
 }
 
+// A refusal under the usage of the command it concerns.
+int Refuse(const std::string& who, const std::string& message) {
+  if (who == "build") return ShapeBuildRefusal(message);
+  if (who == "sheet") return ContactSheetRefusal(message);
+  if (who == "add" || who == "remove") return UserShapeRefusal(who.c_str(), message);
+  return UsageError(message);
+}
+
+// Each command's --help: the part of the usage that is about it.
+void PrintHelp(const std::string& command) {
+  if (command.empty()) return PrintUsage(stdout);
+  const std::string usage = command == "dump"    ? kDumpUsage
+                            : command == "pack"  ? kPackUsage
+                            : command == "build" ? BuildUsage()
+                            : command == "sheet" ? kSheetUsage
+                                                 : kUserShapeUsage;
+  std::printf("Usage:\n%s", usage.c_str());
+}
+
+std::string UnknownOption(const std::string& word) { return "unknown option '" + word + "'"; }
+
+ArgCommand DumpCommand(std::vector<std::string>& files) {
+  ArgCommand dump;
+  dump.name = "dump";
+  dump.words = &files;
+  dump.max_words = 1;
+  dump.unknown = UnknownOption;
+  dump.surplus = [](const std::string&) { return std::string("dump takes one shape file"); };
+  return dump;
+}
+
+ArgCommand PackCommand(std::vector<std::string>& files, std::string& output) {
+  ArgCommand pack;
+  pack.name = "pack";
+  pack.words = &files;
+  pack.max_words = 1;
+  pack.unknown = UnknownOption;
+  pack.surplus = [](const std::string&) { return std::string("pack takes one input file"); };
+  pack.options = {Once(TextArg("-o", output, "-o takes one output file"))};
+  return pack;
+}
+
 int Dump(const std::string& path) {
   DecodedShapeFile file;
   const ShapeFileProblem problem = ReadShapeFile(path, file);
@@ -87,46 +130,45 @@ int Pack(const std::string& input, const std::string& output) {
 
 int Run(const std::vector<std::string>& args) {
   if (args.empty()) return UsageError("no command given");
-  const std::string& command = args[0];
-  if (command == "--help" || command == "-h") {
-    PrintUsage(stdout);
-    return kExitSuccess;
+  std::vector<std::string> dump_files, pack_files, remove_names;
+  std::string pack_output;
+  ShapeBuildRequest build;
+  ContactSheetRequest sheet;
+  ShapeAddRequest add;
+
+  ArgCommand tool;
+  tool.version = true;
+  tool.unknown = [](const std::string& word) { return "unknown command '" + word + "'"; };
+  tool.commands = {DumpCommand(dump_files),     PackCommand(pack_files, pack_output),
+                   ShapeBuildCommand(build),    ContactSheetCommand(sheet),
+                   ShapeAddCommand(add),        ShapeRemoveCommand(remove_names)};
+  const ArgsOutcome outcome = ParseArgs(tool, args);
+  switch (outcome.verdict) {
+    case ArgsVerdict::kHelp:
+      PrintHelp(outcome.command);
+      return kExitSuccess;
+    case ArgsVerdict::kVersion:
+      std::printf("quorvel-shape %s\n", QUORVEL_VERSION);
+      return kExitSuccess;
+    case ArgsVerdict::kRefused:
+      return Refuse(outcome.who, outcome.message);
+    case ArgsVerdict::kRun:
+      break;
   }
-  if (command == "--version") {
-    std::printf("quorvel-shape %s\n", QUORVEL_VERSION);
-    return kExitSuccess;
-  }
-  // Each command's --help: the part of the usage that is about it.
-  const bool help = args.size() == 2 && (args[1] == "--help" || args[1] == "-h");
-  if (help && (command == "dump" || command == "pack")) {
-    std::printf("Usage:\n%s", command == "dump" ? kDumpUsage : kPackUsage);
-    return kExitSuccess;
-  }
+  const std::string& command = outcome.command;
   if (command == "dump") {
-    if (args.size() != 2) return UsageError("dump takes one shape file");
-    return Dump(args[1]);
+    if (dump_files.size() != 1) return UsageError("dump takes one shape file");
+    return Dump(dump_files[0]);
   }
   if (command == "pack") {
-    std::string input;
-    std::string output;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-      if (args[i] == "-o") {
-        if (i + 1 == args.size() || !output.empty()) return UsageError("-o takes one output file");
-        output = args[++i];
-      } else if (input.empty()) {
-        input = args[i];
-      } else {
-        return UsageError("pack takes one input file");
-      }
-    }
-    if (input.empty() || output.empty()) return UsageError("pack needs DUMP.txt and -o FILE.qshp");
-    return Pack(input, output);
+    if (pack_files.empty() || pack_output.empty()) return UsageError("pack needs DUMP.txt and -o FILE.qshp");
+    return Pack(pack_files[0], pack_output);
   }
-  if (command == "build") return RunShapeBuild({args.begin() + 1, args.end()});
-  if (command == "sheet") return RunContactSheet({args.begin() + 1, args.end()});
-  if (command == "add") return RunShapeAdd({args.begin() + 1, args.end()});
-  if (command == "remove") return RunShapeRemove({args.begin() + 1, args.end()});
-  return UsageError("unknown command '" + command + "'");
+  if (command == "build") return RunShapeBuild(build);
+  if (command == "sheet") return RunContactSheet(sheet);
+  if (command == "add") return RunShapeAdd(add);
+  if (command == "remove") return RunShapeRemove(remove_names);
+  return UsageError("no command given");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 
 #include "cli/exit_status.h"
 #include "cli/png_outline.h"
@@ -41,19 +40,6 @@ std::string BuildUsage() {
 
 namespace {
 
-int BuildUsageError(const std::string& message) {
-  std::fprintf(stderr, "quorvel-shape build: %s\nUsage:\n%s", message.c_str(), BuildUsage().c_str());
-  return kExitUsage;
-}
-
-bool ParseNumber(const std::string& text, double lo, double hi, double& value) {
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !(v >= lo && v <= hi)) return false;
-  value = v;
-  return true;
-}
-
 bool IsPngName(const std::string& path) {
   if (path.size() < 4) return false;
   std::string end = path.substr(path.size() - 4);
@@ -70,56 +56,46 @@ std::string QualityFigures(const WarpQuality& q) {
 
 }  // namespace
 
-int RunShapeBuild(const std::vector<std::string>& args) {
-  std::string input, output;
-  LoopBuildOptions options;
-  options.time_limit = kDefaultBuildSeconds;
-  double resolution = 1600;
-  bool verbose = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool has_value = i + 1 < args.size();
-    double v = 0;
-    if (a == "-o") {
-      if (!has_value || !output.empty()) return BuildUsageError("-o takes one output file");
-      output = args[++i];
-    } else if (a == "--method") {
-      if (!has_value || !ParseLoopMethod(args[++i], options.method))
-        return BuildUsageError("--method is " + LoopMethodChoices());
-    } else if (a == "--loops") {
-      if (!has_value || !ParseNumber(args[++i], 2, 200, v)) return BuildUsageError("--loops takes 2 to 200");
-      options.loops = static_cast<std::int32_t>(v);
-    } else if (a == "--spacing") {
-      if (!has_value || !ParseNumber(args[++i], 0.5, 50, v)) return BuildUsageError("--spacing takes 0.5 to 50");
-      options.spacing = v;
-    } else if (a == "--grid") {
-      if (!has_value || !ParseNumber(args[++i], 101, 1201, v)) return BuildUsageError("--grid takes 101 to 1201");
-      options.grid = static_cast<std::int32_t>(v);
-    } else if (a == "--margin") {
-      if (!has_value || !ParseNumber(args[++i], 0, 200, v)) return BuildUsageError("--margin takes 0 to 200");
-      options.margin = v;
-    } else if (a == "--resolution") {
-      if (!has_value || !ParseNumber(args[++i], 200, 4000, resolution))
-        return BuildUsageError("--resolution takes 200 to 4000");
-    } else if (a == "--time-limit") {
-      if (!has_value || !ParseNumber(args[++i], 1, 3600, options.time_limit))
-        return BuildUsageError("--time-limit takes 1 to 3600 seconds");
-    } else if (a == "-v") {
-      verbose = true;
-    } else if (a == "--strict") {
-      options.strict = true;
-    } else if (a == "--help" || a == "-h") {
-      std::printf("Usage:\n%s", BuildUsage().c_str());
-      return kExitSuccess;
-    } else if (!a.empty() && a[0] == '-') {
-      return BuildUsageError("unknown option '" + a + "'");
-    } else if (input.empty()) {
-      input = a;
-    } else {
-      return BuildUsageError("build takes one SVG or PNG file");
-    }
-  }
-  if (input.empty() || output.empty()) return BuildUsageError("build needs SOURCE.svg|png and -o FILE.qshp");
+std::vector<ArgOption> ShapeBuildOptions(ShapeBuildRequest& request) {
+  LoopBuildOptions& o = request.options;
+  return {
+      ChoiceArg("--method", [&o](const std::string& text) { return ParseLoopMethod(text, o.method); },
+                "--method is " + LoopMethodChoices()),
+      WholeArg("--loops", o.loops, 2, 200, "--loops takes 2 to 200"),
+      DecimalArg("--spacing", o.spacing, 0.5, 50, "--spacing takes 0.5 to 50"),
+      WholeArg("--grid", o.grid, 101, 1201, "--grid takes 101 to 1201"),
+      DecimalArg("--margin", o.margin, 0, 200, "--margin takes 0 to 200"),
+      WholeArg("--resolution", request.resolution, 200, 4000, "--resolution takes 200 to 4000"),
+      DecimalArg("--time-limit", o.time_limit, 1, 3600, "--time-limit takes 1 to 3600 seconds"),
+      FlagArg("-v", request.verbose),
+      FlagArg("--strict", o.strict),
+  };
+}
+
+ArgCommand ShapeBuildCommand(ShapeBuildRequest& request) {
+  ArgCommand build;
+  build.name = build.who = "build";
+  build.options = ShapeBuildOptions(request);
+  build.options.push_back(Once(TextArg("-o", request.output, "-o takes one output file")));
+  build.words = &request.sources;
+  build.max_words = 1;
+  build.unknown = [](const std::string& word) { return "unknown option '" + word + "'"; };
+  build.surplus = [](const std::string&) { return std::string("build takes one SVG or PNG file"); };
+  return build;
+}
+
+int ShapeBuildRefusal(const std::string& message) {
+  std::fprintf(stderr, "quorvel-shape build: %s\nUsage:\n%s", message.c_str(), BuildUsage().c_str());
+  return kExitUsage;
+}
+
+int RunShapeBuild(const ShapeBuildRequest& request) {
+  if (request.sources.empty() || request.output.empty())
+    return ShapeBuildRefusal("build needs SOURCE.svg|png and -o FILE.qshp");
+  const std::string& input = request.sources.front();
+  const std::string& output = request.output;
+  LoopBuildOptions options = request.options;
+  const bool verbose = request.verbose;
 
   SvgRenderingScope qt;
   TCoverageMask mask;
@@ -127,7 +103,7 @@ int RunShapeBuild(const std::vector<std::string>& args) {
   // The time limit covers drawing the outline and every try after it.
   const double start = BuildClockSeconds();
   const double deadline = start + options.time_limit;
-  const auto side = static_cast<std::int32_t>(resolution);
+  const std::int32_t side = request.resolution;
   if (!(IsPngName(input) ? TracePngMask(input, side, mask, error) : RenderSvgMask(input, side, mask, error, deadline))) {
     std::fprintf(stderr, "quorvel-shape: %s: %s\n", input.c_str(), error.c_str());
     return kExitShapeUnusable;

@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "cli/exit_status.h"
-#include "cli/shape_build.h"
 #include "shapes/platform.h"
 #include "shapes/user_shapes.h"
 
@@ -26,35 +25,39 @@ int Refuse(const char* command, const std::string& message, int status) {
   return status;
 }
 
-bool HelpAsked(const std::vector<std::string>& args) {
-  for (const std::string& a : args)
-    if (a == "--help" || a == "-h") return true;
-  return false;
-}
-
 }  // namespace
 
-int RunShapeAdd(const std::vector<std::string>& args) {
-  if (HelpAsked(args)) {
-    std::printf("Usage:\n%s", kUserShapeUsage);
-    return kExitSuccess;
-  }
-  if (args.empty() || args[0].empty() || args[0][0] == '-') return Refuse("add", "add takes the outline file first", kExitUsage);
-  const std::filesystem::path outline = args[0];
-  std::string name = UserShapeNameFor(outline);
-  std::vector<std::string> build = {args[0]};
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--name") {
-      if (i + 1 == args.size()) return Refuse("add", "--name takes a name", kExitUsage);
-      name = args[++i];
-      if (!IsSafeUserShapeName(name))
-        return Refuse("add", "'" + name + "' is not a shape name: no '/', no leading '.'", kExitUsage);
-    } else if (args[i] == "-o") {
-      return Refuse("add", "add chooses the file itself; use build -o for a file of your own", kExitUsage);
-    } else {
-      build.push_back(args[i]);
-    }
-  }
+// Everything but add's own options speaks as build, which it runs.
+ArgCommand ShapeAddCommand(ShapeAddRequest& request) {
+  ArgCommand add = ShapeBuildCommand(request.build);
+  add.name = "add";
+  add.options = ShapeBuildOptions(request.build);
+  add.options.push_back(SaidBy("add", ChoiceArg("--name", [&request](const std::string& text) {
+    request.name = text;
+    return true;
+  }, "--name takes a name")));
+  add.options.push_back(SaidBy("add", ChoiceArg("-o", [](const std::string&) { return false; },
+                                                "add chooses the file itself; use build -o for a file of your own")));
+  return add;
+}
+
+ArgCommand ShapeRemoveCommand(std::vector<std::string>& names) {
+  ArgCommand remove;
+  remove.name = remove.who = "remove";
+  remove.words = &names;
+  remove.max_words = 1;
+  remove.unknown = [](const std::string&) { return std::string("remove takes one shape name"); };
+  return remove;
+}
+
+int UserShapeRefusal(const char* command, const std::string& message) { return Refuse(command, message, kExitUsage); }
+
+int RunShapeAdd(const ShapeAddRequest& request) {
+  if (request.build.sources.empty()) return Refuse("add", "add takes the outline file first", kExitUsage);
+  const std::filesystem::path outline = request.build.sources.front();
+  const std::string name = request.name ? *request.name : UserShapeNameFor(outline);
+  if (request.name && !IsSafeUserShapeName(name))
+    return Refuse("add", "'" + name + "' is not a shape name: no '/', no leading '.'", kExitUsage);
 
   const std::filesystem::path folder = UserShapeFolder();
   std::error_code ec;
@@ -65,7 +68,8 @@ int RunShapeAdd(const std::vector<std::string>& args) {
   static unsigned counter = 0;
   const std::filesystem::path built =
       folder / (".quorvel-add-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp");
-  build.insert(build.end(), {"-o", built.string()});
+  ShapeBuildRequest build = request.build;
+  build.output = built.string();
   const int status = RunShapeBuild(build);
   if (status != kExitSuccess) {
     std::filesystem::remove(built, ec);
@@ -78,13 +82,9 @@ int RunShapeAdd(const std::vector<std::string>& args) {
   return kExitSuccess;
 }
 
-int RunShapeRemove(const std::vector<std::string>& args) {
-  if (HelpAsked(args)) {
-    std::printf("Usage:\n%s", kUserShapeUsage);
-    return kExitSuccess;
-  }
-  if (args.size() != 1) return Refuse("remove", "remove takes one shape name", kExitUsage);
-  const std::string& name = args[0];
+int RunShapeRemove(const std::vector<std::string>& names) {
+  if (names.size() != 1) return Refuse("remove", "remove takes one shape name", kExitUsage);
+  const std::string& name = names[0];
   if (!IsSafeUserShapeName(name))
     return Refuse("remove", "'" + name + "' is not a shape name: no '/', no leading '.'", kExitUsage);
   const std::filesystem::path folder = UserShapeFolder();

@@ -8,7 +8,7 @@ quorvel_packages=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   clang libclang-rt-14-dev valgrind
-  qt6-svg-dev libeigen3-dev libpotrace-dev
+  qt6-svg-dev libeigen3-dev libpotrace-dev libcli11-dev
   dpkg-dev file lintian desktop-file-utils appstream
 )
 

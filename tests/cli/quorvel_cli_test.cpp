@@ -257,6 +257,32 @@ TEST(QuorvelCli, PictureTooLargeForTheAddressSpaceIsRefusedAndTheBatchGoesOn) {
   }
 }
 
+TEST(QuorvelCli, NumbersAreStrictAndEveryCommandHasItsHelp) {
+  TempFolder dir;
+  WriteCircleShape(dir / "circle.qshp");
+  WritePicture(dir / "in.bmp", 40, 40);
+  const std::string warp = "warp '" + (dir / "in.bmp").string() + "' -s '" + (dir / "circle.qshp").string() +
+                           "' -o '" + (dir / "out.bmp").string() + "'";
+  const std::pair<const char*, const char*> refused[] = {
+      {" --angle 2.5", "--angle takes a whole number from 0 to 360"},
+      {" --angle 12x", "--angle takes a whole number from 0 to 360"},
+      {" --feather 100", "--feather takes a whole number from 0 to 99"},
+      {" --jobs 0x2", "--jobs takes a whole number from 1 to 64"},
+      {" --threads", "--threads needs a value"},
+      {" --bogus", "unknown option --bogus"},
+  };
+  for (const auto& [option, message] : refused) {
+    EXPECT_EQ(RunCli(warp + option, dir / "err"), kExitUsage) << option;
+    EXPECT_EQ(Text(dir / "err").rfind(std::string("quorvel-cli: ") + message + "\nUsage:\n", 0), 0u) << Text(dir / "err");
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.bmp"));
+  for (const char* command : {"warp", "shapes"}) {
+    const std::string line = std::string("'") + QUORVEL_CLI + "' " + command + " --help >'" + (dir / "out").string() + "'";
+    EXPECT_EQ(std::system(line.c_str()), 0) << command;
+    EXPECT_EQ(Text(dir / "out").rfind("Usage:\n  quorvel-cli warp INPUT", 0), 0u) << command;
+  }
+}
+
 TEST(WarpOptions, BatchOutputNamesFollowTheInputUnlessAsked) {
   EXPECT_EQ(BatchOutputPath("o", "a.webp", ""), std::filesystem::path("o/a.webp"));
   EXPECT_EQ(BatchOutputPath("o", "a.TIFF", ""), std::filesystem::path("o/a.tif"));

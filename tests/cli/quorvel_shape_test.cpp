@@ -148,5 +148,32 @@ TEST(QuorvelShape, AddListWarpAndRemoveUserShapes) {
   unsetenv("XDG_DATA_HOME");
 }
 
+TEST(QuorvelShape, NumbersAreStrictAndUnknownOptionsRefused) {
+  TempFolder dir;
+  const std::string build = "build " + Quoted(dir / "absent.svg") + " -o " + Quoted(dir / "o.qshp");
+  const std::pair<const char*, const char*> refused[] = {
+      {" --loops 2.5", "--loops takes 2 to 200"},           {" --loops 8x", "--loops takes 2 to 200"},
+      {" --grid 1e3", "--grid takes 101 to 1201"},          {" --resolution 1600.5", "--resolution takes 200 to 4000"},
+      {" --spacing abc", "--spacing takes 0.5 to 50"},      {" --margin 201", "--margin takes 0 to 200"},
+      {" --time-limit 0x10", "--time-limit takes 1 to 3600 seconds"}, {" --bogus", "unknown option '--bogus'"},
+  };
+  for (const auto& [option, message] : refused) {
+    const RunResult r = RunTool(build + option, dir / "err");
+    EXPECT_EQ(r.status, 1) << option;  // refused before the missing drawing is looked at
+    EXPECT_EQ(ReadText(dir / "err").rfind(std::string("quorvel-shape build: ") + message + "\nUsage:\n", 0), 0u)
+        << ReadText(dir / "err");
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "o.qshp"));
+  EXPECT_EQ(RunTool("add " + Quoted(dir / "absent.svg") + " --loops 2.5", dir / "err").status, 1);
+  EXPECT_EQ(RunTool("dump --bogus", dir / "err").status, 1);
+  EXPECT_EQ(ReadText(dir / "err").rfind("quorvel-shape: unknown option '--bogus'\n", 0), 0u);
+
+  for (const char* command : {"add", "remove"}) {
+    const RunResult help = RunTool(std::string(command) + " --help", dir / "err");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find(std::string("quorvel-shape ") + command), std::string::npos) << command;
+  }
+}
+
 }  // namespace
 }  // namespace quorvel
