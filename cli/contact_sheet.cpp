@@ -52,8 +52,12 @@ Pixel OverGrey(Pixel p) {
 // Whether frame point (x, y) lies inside a closed polyline (even-odd).
 bool Inside(const TPolyline& loop, double x, double y) {
   bool in = false;
-  for (const TSegment& s : loop.segments)
-    if ((s.y1 > y) != (s.y2 > y) && x < s.x1 + (y - s.y1) * (s.x2 - s.x1) / (s.y2 - s.y1)) in = !in;
+  for (const TSegment& s : loop.segments) {
+    const double x1 = s.x1, y1 = s.y1, y2 = s.y2;
+    // The differences are taken in float, as the engine takes them.
+    const double dx = s.x2 - s.x1, dy = s.y2 - s.y1;
+    if ((y1 > y) != (y2 > y) && x < x1 + (y - y1) * dx / dy) in = !in;
+  }
   return in;
 }
 

@@ -126,7 +126,8 @@ int RunShapeBuild(const ShapeBuildRequest& request) {
         std::fprintf(stderr, "  best measured try: %s\n", QualityFigures(result.quality).c_str());
     }
     for (const TPointF& p : result.check.first_crossings)
-      if (verbose) std::fprintf(stderr, "  crossing near (%.3f, %.3f) at S = 300\n", p.x, p.y);
+      if (verbose) std::fprintf(stderr, "  crossing near (%.3f, %.3f) at S = 300\n",
+                                 static_cast<double>(p.x), static_cast<double>(p.y));
     return kExitShapeUnusable;
   }
   if (!WriteShapeFile(output, result.contents)) {

@@ -20,7 +20,7 @@ bool PackShapeDump(const ShapeDump& dump, ShapeFileContents& contents, std::stri
     out.outline = dump.outline;
   } else if (!out.blocks.empty()) {
     for (const TPointF& p : DecodeShapeBlock(out.blocks.front()))
-      out.outline.push_back(ShapePointD{p.x * 2.0 + 300.0, p.y * 2.0 + 300.0});
+      out.outline.push_back(ShapePointD{static_cast<double>(p.x) * 2.0 + 300.0, static_cast<double>(p.y) * 2.0 + 300.0});
   }
   contents = std::move(out);
   return true;

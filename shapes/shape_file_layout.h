@@ -25,7 +25,7 @@ inline constexpr double kShapeDeltaScale = 10000.0;  // delta units per polyline
 // Point k = point k-1 (or the start) + delta: float32(float32(d / 10000) + previous).
 inline float DecodeShapeStep(float previous, std::int16_t delta) {
   const float step = static_cast<float>(delta / kShapeDeltaScale);
-  return static_cast<float>(static_cast<double>(step) + previous);
+  return static_cast<float>(static_cast<double>(step) + static_cast<double>(previous));
 }
 
 inline std::uint32_t ReadLeU32(const std::uint8_t* p) {

@@ -91,11 +91,11 @@ TEST(ShapePack, LandsEachPointOnTheNearestDecodedValue) {
     double best_x = std::numeric_limits<double>::infinity(), best_y = best_x;
     for (std::int32_t d = -32768; d <= 32767; ++d) {
       const auto d16 = static_cast<std::int16_t>(d);
-      best_x = std::min(best_x, std::fabs(DecodeShapeStep(decoded[k - 1].x, d16) - xs[k]));
-      best_y = std::min(best_y, std::fabs(DecodeShapeStep(decoded[k - 1].y, d16) - ys[k]));
+      best_x = std::min(best_x, std::fabs(static_cast<double>(DecodeShapeStep(decoded[k - 1].x, d16)) - xs[k]));
+      best_y = std::min(best_y, std::fabs(static_cast<double>(DecodeShapeStep(decoded[k - 1].y, d16)) - ys[k]));
     }
-    EXPECT_EQ(std::fabs(decoded[k].x - xs[k]), best_x) << k;
-    EXPECT_EQ(std::fabs(decoded[k].y - ys[k]), best_y) << k;
+    EXPECT_EQ(std::fabs(static_cast<double>(decoded[k].x) - xs[k]), best_x) << k;
+    EXPECT_EQ(std::fabs(static_cast<double>(decoded[k].y) - ys[k]), best_y) << k;
   }
 }
 
@@ -123,8 +123,8 @@ TEST(ShapePack, WithoutOutlineUsesTheOuterLoopInTheDesignSquare) {
   ASSERT_EQ(file.outline.size(), outer.size());  // the 300-unit edge was split
   EXPECT_GT(outer.size(), 3u);
   for (std::size_t k = 0; k < outer.size(); ++k) {
-    EXPECT_EQ(file.outline[k].x, static_cast<float>(outer[k].x * 2.0 + 300.0));
-    EXPECT_EQ(file.outline[k].y, static_cast<float>(outer[k].y * 2.0 + 300.0));
+    EXPECT_EQ(file.outline[k].x, static_cast<float>(static_cast<double>(outer[k].x) * 2.0 + 300.0));
+    EXPECT_EQ(file.outline[k].y, static_cast<float>(static_cast<double>(outer[k].y) * 2.0 + 300.0));
   }
   EXPECT_EQ(file.outline.front().x, 0.0f);
   EXPECT_NEAR(file.outline.back().y, 301.0f, 1e-3);

@@ -83,8 +83,8 @@ TEST(LoadShapePolylines, RoundsQuotientThenSumToFloat32) {
   ASSERT_EQ(ReadShapeFile(dir / "s.qshp", file), ShapeFileProblem::kNone);
   float x = 100.0f, y = -7.25f;
   for (int k = 0; k < 10; ++k) {
-    x = static_cast<float>(static_cast<double>(static_cast<float>(1 / 10000.0)) + x);
-    y = static_cast<float>(static_cast<double>(static_cast<float>(3 / 10000.0)) + y);
+    x = static_cast<float>(static_cast<double>(static_cast<float>(1 / 10000.0)) + static_cast<double>(x));
+    y = static_cast<float>(static_cast<double>(static_cast<float>(3 / 10000.0)) + static_cast<double>(y));
   }
   ASSERT_EQ(file.loops.at(0).points.size(), 10u);
   EXPECT_EQ(file.loops[0].points[9].x, x);

@@ -30,10 +30,10 @@ inline TPolyline Circle(float radius, int corners, double phase = 0.0) {
   for (int i = 0; i < corners; ++i) {
     const double a0 = phase + 2.0 * M_PI * i / corners;
     const double a1 = phase + 2.0 * M_PI * (i + 1) / corners;
-    p.segments.push_back(TSegment{static_cast<float>(radius * std::cos(a0)),
-                                  static_cast<float>(radius * std::sin(a0)),
-                                  static_cast<float>(radius * std::cos(a1)),
-                                  static_cast<float>(radius * std::sin(a1)), 0.0f, 0.0f});
+    p.segments.push_back(TSegment{static_cast<float>(static_cast<double>(radius) * std::cos(a0)),
+                                  static_cast<float>(static_cast<double>(radius) * std::sin(a0)),
+                                  static_cast<float>(static_cast<double>(radius) * std::cos(a1)),
+                                  static_cast<float>(static_cast<double>(radius) * std::sin(a1)), 0.0f, 0.0f});
   }
   return p;
 }
