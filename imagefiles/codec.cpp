@@ -171,17 +171,38 @@ bool ImageCodec::TakeMemoryImage(ByteBlock& out) {
   return true;
 }
 
+namespace {
+
+bool EncodePictureFile(const TCodecPicture& picture, const std::filesystem::path& file, int format) {
+  if (format == kFormatJpeg)
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeJpeg(picture, f, kJpegQuality); });
+  if (format == kFormatPng)
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodePng(picture, f); });
+  if (format == kFormatWebp)
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeWebp(picture, f, kJpegQuality); });
+  if (format == kFormatTiff)
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeTiff(picture, f); });
+  return false;
+}
+
+}  // namespace
+
 bool ImageCodec::EncodeFile(const std::filesystem::path& file, int format) const {
   if (!HasPicture()) return false;
-  if (format == kFormatJpeg)
-    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeJpeg(picture_, f, kJpegQuality); });
-  if (format == kFormatPng)
-    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodePng(picture_, f); });
-  if (format == kFormatWebp)
-    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeWebp(picture_, f, kJpegQuality); });
-  if (format == kFormatTiff)
-    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeTiff(picture_, f); });
-  return false;
+  return EncodePictureFile(picture_, file, format);
+}
+
+bool EncodePixelsFile(const Pixel* pixels, std::int32_t width, std::int32_t height,
+                      const ByteBlock& profile, const std::filesystem::path& file, int format) {
+  if (!pixels || width < 1 || height < 1 || width > kMaxCodecSide || height > kMaxCodecSide) return false;
+  TCodecPicture view;
+  view.borrowedRows = reinterpret_cast<const std::uint8_t*>(pixels);
+  view.width = width;
+  view.height = height;
+  view.bitCount = 32;
+  view.stride = static_cast<std::size_t>(width) * 4;
+  view.iccProfile = profile;
+  return EncodePictureFile(view, file, format);
 }
 
 }  // namespace quorvel

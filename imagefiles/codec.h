@@ -68,6 +68,12 @@ class ImageCodec {
   DecodeStatus status_ = DecodeStatus::kEmpty;
 };
 
+// Writes bottom-up 32-bit pixels (B, G, R, A, rows packed) to file as
+// EncodeFile writes a 32-bit picture, reading them where they are.
+[[nodiscard]] bool EncodePixelsFile(const Pixel* pixels, std::int32_t width, std::int32_t height,
+                                    const ByteBlock& profile, const std::filesystem::path& file,
+                                    int format);
+
 // The format a block's first bytes announce (kFormatPng, kFormatJpeg,
 // kFormatBmp, kFormatWebp, kFormatTiff, kFormatHeif), or 0.
 int SniffFormat(const std::uint8_t* data, std::size_t size);

@@ -26,13 +26,17 @@ struct TCodecPicture {
   std::uint16_t bitCount = 0;
   std::size_t stride = 0;
   ByteBlock iccProfile;  // as the file carried it; empty without one
+  // For encoding only: bottom-up rows held elsewhere, read instead of image
+  // (a picture is written from its own block, not from a copy of it).
+  const std::uint8_t* borrowedRows = nullptr;
 
   // Row r counted from the top of the picture.
   std::uint8_t* TopRow(std::int32_t r) {
     return image.data() + 54 + static_cast<std::size_t>(height - 1 - r) * stride;
   }
   const std::uint8_t* TopRow(std::int32_t r) const {
-    return image.data() + 54 + static_cast<std::size_t>(height - 1 - r) * stride;
+    const std::uint8_t* rows = borrowedRows ? borrowedRows : image.data() + 54;
+    return rows + static_cast<std::size_t>(height - 1 - r) * stride;
   }
 };
 
