@@ -27,6 +27,14 @@ void CheckRoom(std::size_t bytes) {
 }
 
 #if defined(__SANITIZE_ADDRESS__)
+#define QUORVEL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUORVEL_ASAN 1
+#endif
+#endif
+
+#if defined(QUORVEL_ASAN)
 
 // The sanitizer's own heap, so that it sees every access beyond a block and
 // every use of one freed; no spares.
@@ -158,6 +166,8 @@ void FreeLargeBlock(void* block, std::size_t bytes) noexcept {
   }
   UnmapBlock(dropped.block, dropped.bytes);
 }
+
+bool KeepsSpareBlocks() noexcept { return kMaxSpares > 0; }
 
 std::size_t SpareBlockBytes() noexcept { return spare_bytes.load(std::memory_order_relaxed); }
 

@@ -64,6 +64,10 @@ void* AllocLargeBlock(std::size_t bytes);
 void FreeLargeBlock(void* block, std::size_t bytes) noexcept;
 inline constexpr std::size_t kLargeBlockBytes = std::size_t{4} << 20;
 
+// False under AddressSanitizer, whose heap must see every block to catch
+// an access beyond it or after it was freed.
+bool KeepsSpareBlocks() noexcept;
+
 // Bytes held by spare blocks: this process's own, free for any request.
 std::size_t SpareBlockBytes() noexcept;
 
