@@ -17,7 +17,6 @@
 #include "imagefiles/loader.h"
 #include "imagefiles/saver.h"
 #include "imagefiles/writable_types.h"
-#include "raster/memory_room.h"
 #include "raster/message_sink.h"
 #include "raster/parallel.h"
 #include "raster/previews.h"
@@ -66,11 +65,10 @@ bool FileIdentity(const std::filesystem::path& path, std::pair<dev_t, ino_t>& id
   return true;
 }
 
-// Saving needs the result laid over white and an encoder's copy of it; when
-// that would not fit beside the working rasters, they go first.
+// The working rasters go before saving: the blocks the saver takes are
+// then theirs, already touched, instead of fresh memory the kernel clears
+// (the next picture of a batch takes them back the same way).
 void MakeRoomToSave(TWarpEngine& engine, TImagePair& pair) {
-  const std::uint64_t picture = static_cast<std::uint64_t>(pair.width) * pair.height * sizeof(Pixel);
-  if (MemoryRoom() >= 3 * picture) return;
   ReleaseBlock(engine.src);
   ReleaseBlock(engine.dest);
   std::vector<PixelBlock>().swap(engine.sweep_rasters);

@@ -59,6 +59,19 @@ bool TryAllocBytes(ByteBlock& block, std::size_t size) {
   }
 }
 
+bool TryAllocPixels(PixelBlock& block, std::int32_t width, std::int32_t height) {
+  try {
+    AllocBlock(block, width, height);
+    return true;
+  } catch (const std::bad_alloc&) {
+    ReleaseBlock(block);
+    return false;
+  } catch (const std::length_error&) {
+    ReleaseBlock(block);
+    return false;
+  }
+}
+
 bool AllocCodecPicture(TCodecPicture& picture, std::int32_t width, std::int32_t height,
                        std::uint16_t bitCount) {
   if (width < 1 || height < 1 || width > kMaxCodecSide || height > kMaxCodecSide) return false;
@@ -145,6 +158,7 @@ DecodeStatus ImageCodec::DecodeMemory(const std::uint8_t* data, std::size_t size
 
 DecodeStatus ImageCodec::DecodeAs(const std::uint8_t* data, std::size_t size, int format) {
   picture_ = TCodecPicture{};
+  picture_.wantPixels = wantPixels_;
   switch (format) {
     case kFormatPng: return DecodePng(data, size, picture_);
     case kFormatJpeg: return DecodeJpeg(data, size, picture_);
@@ -157,31 +171,60 @@ DecodeStatus ImageCodec::DecodeAs(const std::uint8_t* data, std::size_t size, in
 }
 
 bool ImageCodec::EncodeMemory(int format, ByteBlock& out) const {
-  if (format != kFormatBmp || !HasPicture() || !out.empty()) return false;
+  if (format != kFormatBmp || !HasPicture() || !out.empty() || !picture_.pixels.empty()) return false;
   if (!TryAllocBytes(out, picture_.image.size())) return false;
   std::memcpy(out.data(), picture_.image.data(), out.size());
   return true;
 }
 
+bool ImageCodec::TakePixels(PixelBlock& out) {
+  if (!HasPicture() || picture_.pixels.empty()) return false;
+  out = std::move(picture_.pixels);
+  picture_ = TCodecPicture{};
+  status_ = DecodeStatus::kEmpty;
+  return true;
+}
+
 bool ImageCodec::TakeMemoryImage(ByteBlock& out) {
-  if (!HasPicture() || !out.empty()) return false;
+  if (!HasPicture() || !out.empty() || !picture_.pixels.empty()) return false;
   out = std::move(picture_.image);
   picture_ = TCodecPicture{};
   status_ = DecodeStatus::kEmpty;
   return true;
 }
 
-bool ImageCodec::EncodeFile(const std::filesystem::path& file, int format) const {
-  if (!HasPicture()) return false;
+namespace {
+
+bool EncodePictureFile(const TCodecPicture& picture, const std::filesystem::path& file, int format) {
   if (format == kFormatJpeg)
-    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeJpeg(picture_, f, kJpegQuality); });
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeJpeg(picture, f, kJpegQuality); });
   if (format == kFormatPng)
-    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodePng(picture_, f); });
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodePng(picture, f); });
   if (format == kFormatWebp)
-    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeWebp(picture_, f, kJpegQuality); });
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeWebp(picture, f, kJpegQuality); });
   if (format == kFormatTiff)
-    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeTiff(picture_, f); });
+    return WriteFileAtomically(file, [&](std::FILE* f) { return EncodeTiff(picture, f); });
   return false;
+}
+
+}  // namespace
+
+bool ImageCodec::EncodeFile(const std::filesystem::path& file, int format) const {
+  if (!HasPicture() || !picture_.pixels.empty()) return false;
+  return EncodePictureFile(picture_, file, format);
+}
+
+bool EncodePixelsFile(const Pixel* pixels, std::int32_t width, std::int32_t height,
+                      const ByteBlock& profile, const std::filesystem::path& file, int format) {
+  if (!pixels || width < 1 || height < 1 || width > kMaxCodecSide || height > kMaxCodecSide) return false;
+  TCodecPicture view;
+  view.borrowedRows = reinterpret_cast<const std::uint8_t*>(pixels);
+  view.width = width;
+  view.height = height;
+  view.bitCount = 32;
+  view.stride = static_cast<std::size_t>(width) * 4;
+  view.iccProfile = profile;
+  return EncodePictureFile(view, file, format);
 }
 
 }  // namespace quorvel

@@ -46,6 +46,15 @@ class ImageCodec {
   const ByteBlock& IccProfile() const { return picture_.iccProfile; }
   void SetIccProfile(const ByteBlock& profile) { picture_.iccProfile = profile; }
 
+  // Lets later decodes deliver their pixels as TakePixels hands them out,
+  // where the format's decoder can.
+  void WantPixels(bool wanted) { wantPixels_ = wanted; }
+
+  // The held picture's 32-bit pixels (width * height, bottom-up, B G R A)
+  // when the decoder wrote them so; the codec is then left empty. False,
+  // and nothing taken, for a picture held as a memory image.
+  [[nodiscard]] bool TakePixels(PixelBlock& out);
+
   // Copies the held picture out as a BMP memory image: 24 bits when opaque,
   // 32 with alpha kept. out must be empty on entry.
   [[nodiscard]] bool EncodeMemory(int format, ByteBlock& out) const;
@@ -66,7 +75,14 @@ class ImageCodec {
 
   TCodecPicture picture_;
   DecodeStatus status_ = DecodeStatus::kEmpty;
+  bool wantPixels_ = false;
 };
+
+// Writes bottom-up 32-bit pixels (B, G, R, A, rows packed) to file as
+// EncodeFile writes a 32-bit picture, reading them where they are.
+[[nodiscard]] bool EncodePixelsFile(const Pixel* pixels, std::int32_t width, std::int32_t height,
+                                    const ByteBlock& profile, const std::filesystem::path& file,
+                                    int format);
 
 // The format a block's first bytes announce (kFormatPng, kFormatJpeg,
 // kFormatBmp, kFormatWebp, kFormatTiff, kFormatHeif), or 0.

@@ -118,6 +118,16 @@ void ReadScanlines(jpeg_decompress_struct* cinfo, JpegDecodeState* st, bool cmyk
   }
 }
 
+// Rows straight into the loader's block, its bottom row last.
+void ReadPixelRows(jpeg_decompress_struct* cinfo, TCodecPicture& out) {
+  const std::size_t width = static_cast<std::size_t>(out.width);
+  while (cinfo->output_scanline < cinfo->output_height) {
+    const std::size_t below = static_cast<std::size_t>(out.height) - 1 - cinfo->output_scanline;
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(out.pixels.data() + below * width);
+    if (jpeg_read_scanlines(cinfo, &row, 1) != 1) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+  }
+}
+
 void RunJpegDecode(jpeg_decompress_struct* cinfo, JpegErrors* errors, JpegDecodeState* st) {
   if (setjmp(errors->jump)) {
     st->status = errors->tooLarge      ? DecodeStatus::kTooLarge
@@ -139,11 +149,26 @@ void RunJpegDecode(jpeg_decompress_struct* cinfo, JpegErrors* errors, JpegDecode
   const int orientation = OrientationOf(*cinfo);
   ReadIccProfile(cinfo, *st->out);
   const bool cmyk = cinfo->num_components == 4;
-  cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  const bool turned = orientation != 1;
+  // The colour conversion is the same for 3 and 4 bytes out, alpha 255.
+  const bool direct = st->out->wantPixels && !cmyk && !turned;
+  cinfo->out_color_space = cmyk ? JCS_CMYK : direct ? JCS_EXT_BGRA : JCS_EXT_BGR;
   jpeg_start_decompress(cinfo);
   const std::int32_t width = static_cast<std::int32_t>(cinfo->output_width);
   const std::int32_t height = static_cast<std::int32_t>(cinfo->output_height);
-  const bool turned = orientation != 1;
+  if (direct) {
+    if (!TryAllocPixels(st->out->pixels, width, height)) {
+      st->status = DecodeStatus::kOutOfMemory;
+      return;
+    }
+    st->out->width = width;
+    st->out->height = height;
+    st->out->bitCount = 24;
+    st->out->stride = static_cast<std::size_t>(width) * 4;
+    ReadPixelRows(cinfo, *st->out);
+    st->status = DecodeStatus::kDecoded;
+    return;
+  }
   const bool swap = OrientationSwapsSides(orientation);
   if (!AllocCodecPicture(*st->out, swap ? height : width, swap ? width : height, 24) ||
       (turned && !TryAllocBytes(st->stored, static_cast<std::size_t>(width) * height * 3)) ||

@@ -26,13 +26,23 @@ struct TCodecPicture {
   std::uint16_t bitCount = 0;
   std::size_t stride = 0;
   ByteBlock iccProfile;  // as the file carried it; empty without one
+  // Asked for by the loader: a decoder that can writes its rows straight
+  // into pixels, 32-bit in the loader's own layout, and leaves image empty
+  // (bitCount still says what the file held). A 100 MB intermediate image
+  // and its conversion cost more than the decoding.
+  bool wantPixels = false;
+  PixelBlock pixels;
+  // For encoding only: bottom-up rows held elsewhere, read instead of image
+  // (a picture is written from its own block, not from a copy of it).
+  const std::uint8_t* borrowedRows = nullptr;
 
   // Row r counted from the top of the picture.
   std::uint8_t* TopRow(std::int32_t r) {
     return image.data() + 54 + static_cast<std::size_t>(height - 1 - r) * stride;
   }
   const std::uint8_t* TopRow(std::int32_t r) const {
-    return image.data() + 54 + static_cast<std::size_t>(height - 1 - r) * stride;
+    const std::uint8_t* rows = borrowedRows ? borrowedRows : image.data() + 54;
+    return rows + static_cast<std::size_t>(height - 1 - r) * stride;
   }
 };
 
@@ -43,6 +53,9 @@ bool AllocCodecPicture(TCodecPicture& picture, std::int32_t width, std::int32_t 
 
 // Allocates a scratch block without exceptions.
 bool TryAllocBytes(ByteBlock& block, std::size_t size);
+
+// Allocates width x height pixels without exceptions (contents undefined).
+bool TryAllocPixels(PixelBlock& block, std::int32_t width, std::int32_t height);
 
 DecodeStatus DecodePng(const std::uint8_t* data, std::size_t size, TCodecPicture& out);
 DecodeStatus DecodeJpeg(const std::uint8_t* data, std::size_t size, TCodecPicture& out);

@@ -35,6 +35,13 @@ const char* MessageFor(DecodeStatus status) {
 DecodeStatus TakeFromCodec(ImageCodec& codec, TDecodedPicture& out, ByteBlock& profile) {
   if (!codec.HasPicture()) return codec.Status();
   profile = codec.IccProfile();
+  const std::int32_t width = codec.Width(), height = codec.Height();
+  if (codec.TakePixels(out.pixels)) {
+    out.width = width;
+    out.height = height;
+    out.bitDepth = codec.HasAlpha() ? 32 : 24;
+    return DecodeStatus::kDecoded;
+  }
   ByteBlock image;
   if (!codec.TakeMemoryImage(image)) return DecodeStatus::kUnreadable;
   // The codec's own image is always consistent: only memory can fail here.
@@ -97,6 +104,7 @@ int LoadInto(TImagePair& pair, const std::filesystem::path& path) {
     }
   } else if (const int format = CodecFormatFor(pair.fileType)) {
     ImageCodec codec;
+    codec.WantPixels(true);
     codec.DecodeFile(path, format);
     const DecodeStatus status = TakeFromCodec(codec, picture, profile);
     if (status != DecodeStatus::kDecoded) {

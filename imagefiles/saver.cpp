@@ -1,7 +1,9 @@
 #include "imagefiles/saver.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "imagefiles/atomic_file.h"
 #include "imagefiles/bmp_layout.h"
@@ -33,6 +35,9 @@ bool BuildMemoryImage(const Pixel* pixels, std::int32_t height, std::int32_t wid
 
 enum class Written { kYes, kNo, kNoMemory };
 
+bool WriteBmp24FromPixels(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
+                          std::int32_t width);
+
 Written WriteThroughCodec(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
                           std::int32_t width, int format, const ByteBlock& profile) {
   ByteBlock image;
@@ -49,16 +54,15 @@ Written WriteThroughCodec(const Pixel* pixels, std::int32_t height, const std::f
 Written WriteResult(TImagePair& pair, const std::filesystem::path& path, int type) {
   if (type == kFileTypeBmp) {
     ComposeOverWhite(pair);
-    ByteBlock rows;
-    const std::size_t count = pair.composite.size();
-    if (!TryAllocBytes(rows, count * 3)) return Written::kNoMemory;
-    const std::uint8_t* c = BytesOf(pair.composite);
-    for (std::size_t i = 0; i < count; ++i, c += 4) std::memcpy(&rows[i * 3], c, 3);
-    return WriteBmp24(rows.data(), pair.height, path, pair.width) == 1 ? Written::kYes : Written::kNo;
+    return WriteBmp24FromPixels(pair.composite.data(), pair.height, path, pair.width) ? Written::kYes
+                                                                                      : Written::kNo;
   }
   if (type == kFileTypeJpg) {
     ComposeOverWhite(pair);
-    return WriteThroughCodec(pair.composite.data(), pair.height, path, pair.width, kFormatJpeg, pair.iccProfile);
+    // The encoder reads the composite's rows where they are.
+    return EncodePixelsFile(pair.composite.data(), pair.width, pair.height, pair.iccProfile, path, kFormatJpeg)
+               ? Written::kYes
+               : Written::kNo;
   }
   // The outside of the shape stays transparent: no white underneath.
   const int format = type == kFileTypePng    ? kFormatPng
@@ -80,6 +84,37 @@ bool WriteBmp24Rows(std::FILE* f, const std::uint8_t* rows, std::int32_t height,
     if (pad && std::fwrite(kZeros, 1, pad, f) != pad) return false;
   }
   return true;
+}
+
+// The 24-bit rows packed a band at a time on their way out: a packed copy
+// of the whole picture would be one more large block to take and touch.
+bool WriteBmp24PixelRows(std::FILE* f, const Pixel* pixels, std::int32_t height, std::int32_t width,
+                         const std::uint8_t* headers) {
+  const std::size_t used = static_cast<std::size_t>(width) * 3;
+  const std::size_t stride = (used + 3) / 4 * 4;
+  const std::int32_t bandRows = static_cast<std::int32_t>(std::max<std::size_t>(1, (std::size_t{1} << 20) / stride));
+  // Zeroed once: the row pads are never written over.
+  std::vector<std::uint8_t> band(static_cast<std::size_t>(bandRows) * stride, 0);
+  if (std::fwrite(headers, 1, kBmpHeadersSize, f) != kBmpHeadersSize) return false;
+  for (std::int32_t j = 0; j < height; j += bandRows) {
+    const std::int32_t rows = std::min(bandRows, height - j);
+    for (std::int32_t r = 0; r < rows; ++r) {
+      const std::uint8_t* c = reinterpret_cast<const std::uint8_t*>(pixels + static_cast<std::size_t>(j + r) * width);
+      std::uint8_t* d = band.data() + static_cast<std::size_t>(r) * stride;
+      for (std::int32_t x = 0; x < width; ++x, c += 4, d += 3) std::memcpy(d, c, 3);
+    }
+    const std::size_t bytes = static_cast<std::size_t>(rows) * stride;
+    if (std::fwrite(band.data(), 1, bytes, f) != bytes) return false;
+  }
+  return true;
+}
+
+bool WriteBmp24FromPixels(const Pixel* pixels, std::int32_t height, const std::filesystem::path& path,
+                          std::int32_t width) {
+  const std::uint64_t imageSize = BmpStride(width, 24) * static_cast<std::uint64_t>(height);
+  std::uint8_t headers[kBmpHeadersSize];
+  if (!FillBmpHeaders(headers, width, height, 24, imageSize)) return false;
+  return WriteFileAtomically(path, [&](std::FILE* f) { return WriteBmp24PixelRows(f, pixels, height, width, headers); });
 }
 
 }  // namespace

@@ -11,6 +11,8 @@ void ClearPair(TImagePair& pair) {
   ReleaseBlock(pair.composite);
   ByteBlock().swap(pair.iccProfile);
   pair.loaded = 0;
+  // Nothing large is coming soon: what was kept for reuse goes too.
+  ReleaseSpareBlocks();
 }
 
 void DropDerived(TImagePair& pair) {

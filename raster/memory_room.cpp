@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "raster/parallel.h"
+#include "raster/pixels.h"
 
 namespace quorvel {
 namespace {
@@ -90,6 +91,10 @@ std::uint64_t AvailableRoom() {
 
 std::uint64_t MemoryRoom() {
   std::uint64_t room = std::min({AddressSpaceRoom(), CgroupRoom(), AvailableRoom()});
+  // Spare blocks are counted as used by every measure, yet any request may
+  // take them.
+  const std::uint64_t spare = SpareBlockBytes();
+  if (room != kUnknownRoom) room = room > kUnknownRoom - spare ? kUnknownRoom - 1 : room + spare;
   const std::uint64_t cap = room_cap.load(std::memory_order_relaxed);
   return cap ? std::min(room, cap) : room;
 }

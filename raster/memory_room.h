@@ -11,7 +11,8 @@ inline constexpr std::uint64_t kUnknownRoom = UINT64_MAX;
 // The least of: the room left under the address-space limit (less a
 // reserve for the worker threads' stacks and heaps), the room left under the
 // memory limits of the process's cgroup and its ancestors (v2 or v1), and
-// the system's available memory. kUnknownRoom when none can be read.
+// the system's available memory; plus the spare blocks this process keeps
+// for reuse. kUnknownRoom when none can be read.
 std::uint64_t MemoryRoom();
 
 // Caps what MemoryRoom reports (0 lifts the cap): for callers that keep a

@@ -55,10 +55,25 @@ class TPixels32 : public IPixels32Buf {
 
 // Large blocks come from whole 2 MB pages the kernel may back with huge
 // pages: first touching 100 MB in 4 KB pages costs a third of a second on a
-// virtual machine, in huge pages a few milliseconds.
+// virtual machine, in huge pages a few milliseconds. A freed large block is
+// kept as a spare and handed to the next request it covers: touched memory
+// costs nothing, while fresh memory costs the kernel (and on a virtual
+// machine, the host) a clearing pass over every page, more than most of
+// the passes that fill it.
 void* AllocLargeBlock(std::size_t bytes);
-void FreeLargeBlock(void* block) noexcept;
+void FreeLargeBlock(void* block, std::size_t bytes) noexcept;
 inline constexpr std::size_t kLargeBlockBytes = std::size_t{4} << 20;
+
+// False under AddressSanitizer, whose heap must see every block to catch
+// an access beyond it or after it was freed.
+bool KeepsSpareBlocks() noexcept;
+
+// Bytes held by spare blocks: this process's own, free for any request.
+std::size_t SpareBlockBytes() noexcept;
+
+// Gives every spare block back to the system, for when no large request is
+// coming (a picture closed, a batch done).
+void ReleaseSpareBlocks() noexcept;
 
 // Allocator whose value-initialisation leaves pixels undefined: a picture
 // block is always written before it is read, and zeroing 100 MB costs.
@@ -74,7 +89,7 @@ struct DefaultInitAllocator {
   }
   void deallocate(T* p, std::size_t n) noexcept {
     if (n * sizeof(T) >= kLargeBlockBytes)
-      FreeLargeBlock(p);
+      FreeLargeBlock(p, n * sizeof(T));
     else
       std::allocator<T>().deallocate(p, n);
   }

@@ -403,5 +403,39 @@ TEST(LoadPngResource, RefusalsLeaveThePairAlone) {
   EXPECT_TRUE(messages.texts.empty());
 }
 
+// The loader has JPEG rows decoded straight into its block; the pixels must
+// be those of the codec's memory image, for every kind of file.
+TEST(JpegDecode, StraightIntoTheBlockMatchesTheMemoryImage) {
+  for (const char* name : {"libjpeg-turbo/testorig.jpg", "libjpeg-turbo/testimgint.jpg",
+                           "libjpeg-turbo/testimgp.jpg", "libjpeg-turbo/testimgari.jpg",
+                           "libjpeg-turbo/testimggray.jpg", "pillow/jpeg/hopper_16bit_qtables.jpg",
+                           "pillow/jpeg/hopper_orientation_6.jpg", "pillow/jpeg/pil_sample_cmyk.jpg"}) {
+    TImagePair loaded;
+    ASSERT_EQ(LoadImageFile(loaded, TestData(name)), 1) << name;
+    ImageCodec codec;
+    ASSERT_EQ(codec.DecodeFile(TestData(name), kFormatJpeg), DecodeStatus::kDecoded) << name;
+    PixelBlock none;
+    EXPECT_FALSE(codec.TakePixels(none)) << name;  // not asked for: held as a memory image
+    ByteBlock image;
+    ASSERT_TRUE(codec.TakeMemoryImage(image)) << name;
+    TDecodedPicture want;
+    ASSERT_TRUE(ReadBmpMemoryImage(image.data(), image.size(), want)) << name;
+    EXPECT_EQ(loaded.width, want.width) << name;
+    EXPECT_EQ(loaded.height, want.height) << name;
+    EXPECT_EQ(loaded.bitDepth, 24u) << name;
+    ASSERT_TRUE(loaded.src == want.pixels) << name;
+  }
+  // Asked for, the pixels come instead of the memory image.
+  ImageCodec codec;
+  codec.WantPixels(true);
+  ASSERT_EQ(codec.DecodeFile(TestData("libjpeg-turbo/testorig.jpg"), kFormatJpeg), DecodeStatus::kDecoded);
+  ByteBlock image;
+  EXPECT_FALSE(codec.TakeMemoryImage(image));
+  PixelBlock pixels;
+  ASSERT_TRUE(codec.TakePixels(pixels));
+  EXPECT_EQ(pixels.size(), 227u * 149u);
+  EXPECT_FALSE(codec.HasPicture());
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -98,5 +98,38 @@ TEST(ImagePair, SecondPictureLeavesNothingDerivedFromTheFirst) {
   EXPECT_EQ(pair.loaded, 0);
 }
 
+// Freed large blocks are kept and handed out again: a smaller request gets
+// the block trimmed, a larger one gets the touched pages as its start.
+TEST(LargeBlocks, FreedBlocksAreReusedAndGiveBackWhatIsNotAsked) {
+  if (!KeepsSpareBlocks()) GTEST_SKIP() << "the sanitizer's heap keeps no spares";
+  constexpr std::size_t kMb = std::size_t{1} << 20;
+  ReleaseSpareBlocks();
+  PixelBlock a;
+  AllocBlock(a, 2048, 2048);  // 16 MB
+  const Pixel* first = a.data();
+  a[0] = 0x12345678u;
+  ReleaseBlock(a);
+  EXPECT_EQ(SpareBlockBytes(), 16 * kMb);
+
+  PixelBlock b;
+  AllocBlock(b, 1024, 2048);  // 8 MB: the same block, its second half given back
+  EXPECT_EQ(b.data(), first);
+  EXPECT_EQ(SpareBlockBytes(), 0u);
+  ReleaseBlock(b);
+  EXPECT_EQ(SpareBlockBytes(), 8 * kMb);
+
+  PixelBlock c;
+  AllocBlock(c, 2048, 4096);  // 32 MB: the spare's pages lead, the rest is fresh
+  EXPECT_EQ(c[0], 0x12345678u);
+  c.back() = 7;
+  EXPECT_EQ(SpareBlockBytes(), 0u);
+
+  // A picture closed gives every spare back.
+  TImagePair pair;
+  pair.src.swap(c);
+  ClearPair(pair);
+  EXPECT_EQ(SpareBlockBytes(), 0u);
+}
+
 }  // namespace
 }  // namespace quorvel
