@@ -8,7 +8,7 @@
 set -u
 build=${1:-build}
 out=${2:-/tmp/quorvel-testset}
-shape="$build/bin/quorvel-shape"
+shape=${QUORVEL_SHAPE:-"$build/bin/quorvel-shape"}
 mkdir -p "$out"
 
 fonts=(
@@ -35,7 +35,7 @@ for i in "${!icons[@]}"; do
   render /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "${icons[$i]}" "$out/icon_$i.png"
 done
 # Jagged blobs: a smooth blob whose border is perturbed at several scales,
-# rasterised and traced.
+# written as SVG (quorvel-shape build renders and traces it itself).
 python3 - "$out" <<'PY'
 import math, random, sys
 out = sys.argv[1]
@@ -53,11 +53,10 @@ for seed in range(16):
     open("%s/blob_%02d.svg" % (out, seed), "w").write(
         '<svg xmlns="http://www.w3.org/2000/svg" viewBox="-150 0 %d 1000"><path d="%s"/></svg>' % (w + 300, path))
 PY
-for s in "$out"/blob_*.svg; do convert -density 48 "$s" -background white -flatten "${s%.svg}.png" 2>/dev/null; rm -f "$s"; done
 
 printf '%-28s %4s %6s %-9s %s\n' outline exit secs method reach
-for src in "$out"/*.png; do
-  n=$(basename "$src" .png)
+for src in "$out"/*.png "$out"/*.svg; do
+  n=$(basename "${src%.*}")
   start=$(date +%s.%N)
   log=$("$shape" build "$src" -o "$out/$n.qshp" -v 2>&1)
   status=$?
