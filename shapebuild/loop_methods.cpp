@@ -96,6 +96,7 @@ bool BuildHarmonic(LoopMethodInput& in, std::size_t attempt, std::vector<Polygon
   harmonic.spacing = std::max(0.5, in.options().spacing);
   harmonic.loops = in.options().loops;
   harmonic.core_share = kHarmonicCores[attempt];
+  if (harmonic.core_share > 0.0 && in.hole().empty()) harmonic.distance = &in.distance();
   return BuildHarmonicLoops(in.outer(), in.hole(), harmonic, loops);
 }
 
