@@ -129,15 +129,15 @@ bool BuildStrip(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>&
 
 constexpr LoopMethodEntry kMethods[] = {
     {LoopMethod::kScaled, "scaled", "copies of the boundary scaled about a centre (star-shaped outlines)",
-     false, 1, BuildScaled},
+     false, true, 1, BuildScaled},
     {LoopMethod::kSmooth, "smooth", "scaled copies smoothed more with every loop inwards (traced, jagged outlines)",
-     false, 2 * kSmoothings.size(), BuildSmooth},
+     false, true, 2 * kSmoothings.size(), BuildSmooth},
     {LoopMethod::kHarmonic, "harmonic", "level sets of a harmonic function (also rings)", true,
-     kHarmonicCores.size(), BuildHarmonic},
+     false, kHarmonicCores.size(), BuildHarmonic},
     {LoopMethod::kDistance, "distance", "level sets of the distance to the boundary (long curved outlines)",
-     false, kDistanceTries, BuildDistance},
+     false, false, kDistanceTries, BuildDistance},
     {LoopMethod::kStrip, "strip", "offsets cut short at both ends of a bent strip (a letter C)", false,
-     kStripTries.size(), BuildStrip},
+     false, kStripTries.size(), BuildStrip},
 };
 
 }  // namespace
