@@ -10,9 +10,9 @@
 //   shows on the result's transparent background; same bound.
 // - excellent: the bundled shapes that cross nowhere reach 99.9 % and more,
 //   a jagged traced border costs a few tenths of a percent of pin holes
-//   along its notches whatever the loops; a candidate reaching 99.7 % and
-//   folding and spilling a fifth of the bounds or less shows no flaw the
-//   remaining tries could remove, and those tries cost seconds.
+//   along its notches whatever the loops; a candidate reaching 99.7 %,
+//   folding over a fifth and spilling a quarter of the bounds or less shows
+//   no flaw the remaining tries could remove, and those tries cost seconds.
 #include "shapebuild/warp_quality.h"
 
 #include <algorithm>
