@@ -113,7 +113,9 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
     LoopBuildResult attempt;
     attempt.method = method.method;
     std::vector<std::vector<TPointF>> decoded;
-    if (built && Encode(loops, attempt, decoded)) {
+    const bool small_core = !built || loops.size() < 2 || !traced.hole.empty() ||
+                            std::fabs(SignedArea(loops.back())) <= kMaxCoreShare * std::fabs(SignedArea(loops.front()));
+    if (built && small_core && Encode(loops, attempt, decoded)) {
       if (attempt.check.Usable()) {
         attempt.quality = MeasureWarpQuality(decoded);
         attempt.notices = std::move(result.notices);

@@ -31,6 +31,8 @@ struct LoopBuildResult {
 // Loops with no crossing assist polylines are taken at once, and so are
 // loops whose test warp is excellent; otherwise the best-scoring try whose
 // test warp is acceptable (see warp_quality.h).
+// Without a hole, loops whose innermost loop is large (kMaxCoreShare) are
+// never taken.
 
 [[nodiscard]] ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask,
                                                 const LoopBuildOptions& options,

@@ -32,6 +32,11 @@ inline constexpr std::int32_t kQualitySide = 400;
 inline constexpr double kMinReach = 0.99;
 inline constexpr double kMaxFold = 0.005;
 inline constexpr double kMaxSpill = 0.002;
+// Of a shape without a hole, the innermost loop encloses at most this share
+// of the outer loop's area. The engine paints what lies within it with the
+// rays' last stretch to the centre, one smear the test warp does not count;
+// a large core reads as a washed-out middle whatever the figures above say.
+inline constexpr double kMaxCoreShare = 0.01;
 inline constexpr double kExcellentReach = 0.997;
 inline constexpr double kExcellentFold = 0.001;
 inline constexpr double kExcellentSpill = 0.0005;
