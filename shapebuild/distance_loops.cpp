@@ -23,31 +23,19 @@ constexpr std::int32_t kLoopPoints = 400;
 constexpr int kSmoothingPasses = 5;
 constexpr double kTraceTolerance = 0.05;  // frame units
 
-// Length along loop of each vertex from the first, and the whole length.
-std::vector<double> Lengths(const PolygonD& loop, double& total) {
-  std::vector<double> at(loop.size());
-  total = 0.0;
-  for (std::size_t k = 0; k < loop.size(); ++k) {
-    at[k] = total;
-    const ShapePointD a = loop[k], b = loop[k + 1 == loop.size() ? 0 : k + 1];
-    total += std::hypot(b.x - a.x, b.y - a.y);
-  }
-  return at;
-}
-
 }  // namespace
 
 PolygonD ResampleLoop(const PolygonD& loop, std::int32_t count) {
-  double total = 0.0;
-  const std::vector<double> at = Lengths(loop, total);
+  const std::vector<double> at = CumulativeLengths(loop);
+  const double total = at.back();
   PolygonD out;
   out.reserve(static_cast<std::size_t>(count));
   std::size_t k = 0;
   for (std::int32_t j = 0; j < count; ++j) {
     const double t = total * j / count;
     while (k + 1 < loop.size() && at[k + 1] <= t) ++k;
-    const ShapePointD a = loop[k], b = loop[k + 1 == loop.size() ? 0 : k + 1];
-    const double edge = (k + 1 < loop.size() ? at[k + 1] : total) - at[k];
+    const ShapePointD a = loop[k], b = Next(loop, k);
+    const double edge = at[k + 1] - at[k];
     const double s = edge > 0.0 ? (t - at[k]) / edge : 0.0;
     out.push_back({a.x + s * (b.x - a.x), a.y + s * (b.y - a.y)});
   }
@@ -59,7 +47,7 @@ PolygonD SmoothLoop(PolygonD loop, int passes) {
   PolygonD next(n);
   for (int pass = 0; pass < passes; ++pass) {
     for (std::size_t j = 0; j < n; ++j) {
-      const ShapePointD a = loop[(j + n - 1) % n], b = loop[j], c = loop[(j + 1) % n];
+      const ShapePointD a = loop[(j + n - 1) % n], b = loop[j], c = loop[NextIndex(j, n)];
       next[j] = {(a.x + 2.0 * b.x + c.x) * 0.25, (a.y + 2.0 * b.y + c.y) * 0.25};
     }
     loop.swap(next);
@@ -103,7 +91,7 @@ struct Edges {
 
   explicit Edges(const PolygonD& poly) {
     for (std::size_t k = 0; k < poly.size(); ++k) {
-      const ShapePointD a = poly[k], b = poly[k + 1 == poly.size() ? 0 : k + 1];
+      const ShapePointD a = poly[k], b = Next(poly, k);
       const double ex = b.x - a.x, ey = b.y - a.y, len2 = ex * ex + ey * ey;
       ax.push_back(a.x), ay.push_back(a.y), dx.push_back(ex), dy.push_back(ey);
       inv.push_back(len2 > 0.0 ? 1.0 / len2 : 0.0);

@@ -1,9 +1,9 @@
 #include "shapebuild/harmonic.h"
 
-#include <Eigen/Sparse>
-#include <Eigen/SparseCholesky>
 #include <algorithm>
 #include <cmath>
+
+#include "shapebuild/sparse_solve.h"
 
 namespace quorvel {
 namespace {
@@ -19,7 +19,7 @@ void MarkInside(const PolygonD& poly, const HarmonicGrid& g, std::vector<char>& 
     xs.clear();
     for (std::size_t k = 0; k < poly.size(); ++k) {
       const ShapePointD a = poly[k];
-      const ShapePointD b = poly[k + 1 == poly.size() ? 0 : k + 1];
+      const ShapePointD b = Next(poly, k);
       if ((a.y > y) != (b.y > y)) xs.push_back(a.x + (y - a.y) * (b.x - a.x) / (b.y - a.y));
     }
     std::sort(xs.begin(), xs.end());
@@ -35,7 +35,7 @@ void MarkInside(const PolygonD& poly, const HarmonicGrid& g, std::vector<char>& 
 void MarkNear(const PolygonD& poly, const HarmonicGrid& g, double clearance, std::vector<char>& near) {
   for (std::size_t k = 0; k < poly.size(); ++k) {
     const ShapePointD a = poly[k];
-    const ShapePointD b = poly[k + 1 == poly.size() ? 0 : k + 1];
+    const ShapePointD b = Next(poly, k);
     auto lo = [&](double v) { return std::max(0, int(std::floor((v - clearance - g.origin) / g.step))); };
     auto hi = [&](double v) { return std::min(g.n - 1, int(std::ceil((v + clearance - g.origin) / g.step))); };
     for (int j = lo(std::min(a.y, b.y)); j <= hi(std::max(a.y, b.y)); ++j)
@@ -127,30 +127,26 @@ bool SolveHarmonic(const PolygonD& outer, const HarmonicCore& core, std::int32_t
   if (unknowns == 0) return false;
 
   // Five-point Laplacian; fixed neighbours move to the right-hand side.
-  std::vector<Eigen::Triplet<double>> entries;
+  std::vector<SparseEntry> entries;
   entries.reserve(std::size_t(unknowns) * 5);
-  Eigen::VectorXd rhs = Eigen::VectorXd::Zero(unknowns);
+  std::vector<double> rhs(std::size_t(unknowns), 0.0);
   for (std::int32_t j = 0; j < n; ++j)
     for (std::int32_t i = 0; i < n; ++i) {
       const std::size_t p = std::size_t(j) * n + i;
       if (index[p] < 0) continue;
-      entries.emplace_back(index[p], index[p], 4.0);
+      entries.push_back({index[p], index[p], 4.0});
       const std::size_t nb[4] = {p - 1, p + 1, p - n, p + n};
       for (std::size_t q : nb) {
         if (index[q] >= 0)
-          entries.emplace_back(index[p], index[q], -1.0);
+          entries.push_back({index[p], index[q], -1.0});
         else
-          rhs[index[p]] += g.phi.values[q];
+          rhs[std::size_t(index[p])] += g.phi.values[q];
       }
     }
-  Eigen::SparseMatrix<double> a(unknowns, unknowns);
-  a.setFromTriplets(entries.begin(), entries.end());
-  Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver(a);
-  if (solver.info() != Eigen::Success) return false;
-  const Eigen::VectorXd x = solver.solve(rhs);
-  if (solver.info() != Eigen::Success) return false;
+  std::vector<double> x;
+  if (!SolveSparseSymmetric(entries, rhs, x)) return false;
   for (std::size_t p = 0; p < count; ++p)
-    if (index[p] >= 0) g.phi.values[p] = std::clamp(x[index[p]], 0.0, 1.0);
+    if (index[p] >= 0) g.phi.values[p] = std::clamp(x[std::size_t(index[p])], 0.0, 1.0);
   return true;
 }
 

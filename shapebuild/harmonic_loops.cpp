@@ -96,15 +96,21 @@ ShapePointD Descend(const HarmonicGrid& g, ShapePointD p, double level) {
 // The thick middle of the outline: grid nodes at least share * depth from
 // the boundary, in one piece with the deepest point. A core that follows
 // the shape's arms keeps the function from fading out along them.
-std::vector<char> ThickCore(const PolygonD& outer, std::int32_t n, ShapePointD deepest, double min_distance) {
+std::vector<char> ThickCore(const PolygonD& outer, const DistanceField* distance, std::int32_t n,
+                            ShapePointD deepest, double min_distance) {
   const double step = 300.0 / (n - 1);
   std::vector<char> thick(std::size_t(n) * n, 0), core(thick.size(), 0);
-  for (std::int32_t j = 0; j < n; ++j)
-    for (std::int32_t i = 0; i < n; ++i) {
-      const ShapePointD p{-150.0 + i * step, -150.0 + j * step};
-      if (PointInPolygon(outer, p) && DistanceToPolygon(outer, p) >= min_distance)
-        thick[std::size_t(j) * n + i] = 1;
-    }
+  if (distance && distance->grid.n == n) {
+    for (std::size_t p = 0; p < thick.size(); ++p)
+      thick[p] = distance->inside[p] && distance->grid.phi.values[p] >= min_distance;
+  } else {
+    for (std::int32_t j = 0; j < n; ++j)
+      for (std::int32_t i = 0; i < n; ++i) {
+        const ShapePointD p{-150.0 + i * step, -150.0 + j * step};
+        if (PointInPolygon(outer, p) && DistanceToPolygon(outer, p) >= min_distance)
+          thick[std::size_t(j) * n + i] = 1;
+      }
+  }
   const auto si = std::clamp(std::int32_t(std::lround((deepest.x + 150.0) / step)), 0, n - 1);
   const auto sj = std::clamp(std::int32_t(std::lround((deepest.y + 150.0) / step)), 0, n - 1);
   std::vector<std::size_t> stack{std::size_t(sj) * n + si};
@@ -144,7 +150,7 @@ bool BuildHarmonicLoops(const PolygonD& outer, const PolygonD& hole,
     core.centre = centre;
     core.radius = std::clamp(0.1 * depth, 1.5 * 300.0 / (options.grid - 1), 6.0);
     if (options.core_share > 0.0) {
-      thick = ThickCore(outer, options.grid, centre, options.core_share * depth);
+      thick = ThickCore(outer, options.distance, options.grid, centre, options.core_share * depth);
       core.nodes = &thick;
     }
   }

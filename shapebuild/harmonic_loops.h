@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "shapebuild/distance_loops.h"
 #include "shapebuild/polygon_ops.h"
 
 namespace quorvel {
@@ -17,6 +18,9 @@ struct HarmonicLoopOptions {
   // 0: the core is a small disk at the deepest point; otherwise the nodes
   // at least this share of the deepest point's depth inside, joined to it.
   double core_share = 0.0;
+  // The distance to the boundary on the same grid, when measured already:
+  // the core is read from it instead of measured node by node.
+  const DistanceField* distance = nullptr;
 };
 
 // outer: positively oriented boundary in the frame; hole: a ring's hole,

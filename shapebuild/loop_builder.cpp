@@ -104,15 +104,18 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   }
 
   // Encodes the loops of one try; true, with result holding them, when no
-  // assist polylines cross. Otherwise a try whose test warp is acceptable
-  // is kept in best when it beats the one there.
+  // assist polylines cross or the test warp is excellent. Otherwise a try
+  // whose test warp is acceptable is kept in best when it beats the one
+  // there.
   std::optional<LoopBuildResult> best;
   WarpQuality best_failed;
-  auto Taken = [&](LoopMethod method, bool built, const std::vector<PolygonD>& loops) {
+  auto Taken = [&](const LoopMethodEntry& method, bool built, const std::vector<PolygonD>& loops) {
     LoopBuildResult attempt;
-    attempt.method = method;
+    attempt.method = method.method;
     std::vector<std::vector<TPointF>> decoded;
-    if (built && Encode(loops, attempt, decoded)) {
+    const bool small_core = !built || loops.size() < 2 || !traced.hole.empty() ||
+                            std::fabs(SignedArea(loops.back())) <= kMaxCoreShare * std::fabs(SignedArea(loops.front()));
+    if (built && small_core && Encode(loops, attempt, decoded)) {
       if (attempt.check.Usable()) {
         attempt.quality = MeasureWarpQuality(decoded);
         attempt.notices = std::move(result.notices);
@@ -121,6 +124,11 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
       }
       if (attempt.check.same_orientation) {
         attempt.quality = MeasureWarpQuality(decoded);
+        if (method.straight && attempt.quality.Excellent()) {
+          attempt.notices = std::move(result.notices);
+          result = std::move(attempt);
+          return true;
+        }
         if (attempt.quality.Acceptable()) {
           if (!best || attempt.quality.Score() > best->quality.Score()) best = attempt;
         } else if (!best_failed.measured || attempt.quality.Score() > best_failed.Score()) {
@@ -151,7 +159,7 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
     for (std::size_t k = 0; k < Limited(e->tries); ++k) {
       if (BuildClockSeconds() > deadline) return ShapeBuildProblem::kOutOfTime;
       std::vector<PolygonD> loops;
-      if (Taken(e->method, e->build(input, k, loops), loops)) return ShapeBuildProblem::kNone;
+      if (Taken(*e, e->build(input, k, loops), loops)) return ShapeBuildProblem::kNone;
     }
   }
   if (best) {

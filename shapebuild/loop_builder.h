@@ -28,8 +28,11 @@ struct LoopBuildResult {
   std::vector<std::string> notices;
 };
 // On kNoLoops, result.method and result.check tell how the last try failed.
-// Loops with no crossing assist polylines are taken at once; otherwise the
-// best-scoring try whose test warp is acceptable (see warp_quality.h).
+// Loops with no crossing assist polylines are taken at once, and so are
+// loops whose test warp is excellent; otherwise the best-scoring try whose
+// test warp is acceptable (see warp_quality.h).
+// Without a hole, loops whose innermost loop is large (kMaxCoreShare) are
+// never taken.
 
 [[nodiscard]] ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask,
                                                 const LoopBuildOptions& options,

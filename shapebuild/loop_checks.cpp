@@ -98,7 +98,7 @@ TPolyline ClosedPolyline(const std::vector<TPointF>& loop) {
   TPolyline p;
   for (std::size_t k = 0; k < loop.size() && loop.size() >= 2; ++k) {
     const TPointF& a = loop[k];
-    const TPointF& b = loop[k + 1 == loop.size() ? 0 : k + 1];
+    const TPointF& b = loop[NextIndex(k, loop.size())];
     p.segments.push_back(TSegment{a.x, a.y, b.x, b.y});
   }
   return p;

@@ -96,6 +96,7 @@ bool BuildHarmonic(LoopMethodInput& in, std::size_t attempt, std::vector<Polygon
   harmonic.spacing = std::max(0.5, in.options().spacing);
   harmonic.loops = in.options().loops;
   harmonic.core_share = kHarmonicCores[attempt];
+  if (harmonic.core_share > 0.0 && in.hole().empty()) harmonic.distance = &in.distance();
   return BuildHarmonicLoops(in.outer(), in.hole(), harmonic, loops);
 }
 
@@ -128,15 +129,15 @@ bool BuildStrip(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>&
 
 constexpr LoopMethodEntry kMethods[] = {
     {LoopMethod::kScaled, "scaled", "copies of the boundary scaled about a centre (star-shaped outlines)",
-     false, 1, BuildScaled},
+     false, true, 1, BuildScaled},
     {LoopMethod::kSmooth, "smooth", "scaled copies smoothed more with every loop inwards (traced, jagged outlines)",
-     false, 2 * kSmoothings.size(), BuildSmooth},
+     false, true, 2 * kSmoothings.size(), BuildSmooth},
     {LoopMethod::kHarmonic, "harmonic", "level sets of a harmonic function (also rings)", true,
-     kHarmonicCores.size(), BuildHarmonic},
+     false, kHarmonicCores.size(), BuildHarmonic},
     {LoopMethod::kDistance, "distance", "level sets of the distance to the boundary (long curved outlines)",
-     false, kDistanceTries, BuildDistance},
+     false, false, kDistanceTries, BuildDistance},
     {LoopMethod::kStrip, "strip", "offsets cut short at both ends of a bent strip (a letter C)", false,
-     kStripTries.size(), BuildStrip},
+     false, kStripTries.size(), BuildStrip},
 };
 
 }  // namespace

@@ -39,6 +39,10 @@ struct LoopMethodEntry {
   const char* name;
   const char* help;   // a few words for the usage text
   bool takes_hole;    // whether it builds rings; a ring falls to one that does
+  // Its assist paths run about straight from one centre, so the picture's
+  // quadrants are not sheared and a test warp that measures excellent
+  // looks it: the cascade stops there (see WarpQuality::Excellent).
+  bool straight;
   std::size_t tries;  // variants, each tried in turn until one is good
   // False when the try made no loops (for example, no star centre).
   bool (*build)(LoopMethodInput& input, std::size_t attempt, std::vector<PolygonD>& loops);

@@ -11,10 +11,6 @@ double Cross(ShapePointD o, ShapePointD a, ShapePointD b) {
   return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
 }
 
-const ShapePointD& Next(const PolygonD& poly, std::size_t i) {
-  return poly[i + 1 == poly.size() ? 0 : i + 1];
-}
-
 ShapePointD ClosestOnSegment(ShapePointD p, ShapePointD a, ShapePointD b) {
   const double dx = b.x - a.x, dy = b.y - a.y;
   const double len2 = dx * dx + dy * dy;
@@ -56,6 +52,16 @@ bool SegmentsMeet(ShapePointD a, ShapePointD b, ShapePointD c, ShapePointD d) {
 }
 
 }  // namespace
+
+std::vector<double> CumulativeLengths(const PolygonD& poly) {
+  std::vector<double> at(poly.size() + 1, 0.0);
+  for (std::size_t k = 0; k < poly.size(); ++k) {
+    const ShapePointD& a = poly[k];
+    const ShapePointD& b = Next(poly, k);
+    at[k + 1] = at[k] + std::hypot(b.x - a.x, b.y - a.y);
+  }
+  return at;
+}
 
 double SignedArea(const PolygonD& poly) {
   double sum = 0.0;

@@ -12,6 +12,14 @@ namespace quorvel {
 
 using PolygonD = std::vector<ShapePointD>;
 
+// The index after i on a closed loop of n points, and that point.
+inline std::size_t NextIndex(std::size_t i, std::size_t n) { return i + 1 == n ? 0 : i + 1; }
+inline const ShapePointD& Next(const PolygonD& poly, std::size_t i) { return poly[NextIndex(i, poly.size())]; }
+
+// Length along poly from its first point to each point, and the whole
+// length (with the closing edge) last: poly.size() + 1 values.
+std::vector<double> CumulativeLengths(const PolygonD& poly);
+
 double SignedArea(const PolygonD& poly);
 ShapePointD AreaCentroid(const PolygonD& poly);
 

@@ -14,16 +14,6 @@ constexpr std::int32_t kMaxPoints = 1200;
 // Every inner loop loses at least the zigzag of a pixel or two.
 constexpr double kFinestSigma = 1.5;  // points
 
-double Perimeter(const PolygonD& loop) {
-  double length = 0.0;
-  for (std::size_t k = 0; k < loop.size(); ++k) {
-    const ShapePointD& a = loop[k];
-    const ShapePointD& b = loop[(k + 1) % loop.size()];
-    length += std::hypot(b.x - a.x, b.y - a.y);
-  }
-  return length;
-}
-
 }  // namespace
 
 PolygonD GaussianSmoothLoop(const PolygonD& loop, double sigma) {
@@ -51,7 +41,7 @@ bool BuildSmoothLoops(const PolygonD& outer, ShapePointD centre, const SmoothLoo
   std::size_t edge = 0;
   if (outer.size() < 3 || !RayHit(outer, centre, {0.0, -1.0}, hit, edge)) return false;
   const PolygonD start = StartLoopAt(outer, edge, hit);
-  const auto points = std::clamp(static_cast<std::int32_t>(Perimeter(start) / kPointSpacing), kMinPoints, kMaxPoints);
+  const auto points = std::clamp(static_cast<std::int32_t>(CumulativeLengths(start).back() / kPointSpacing), kMinPoints, kMaxPoints);
   const PolygonD even = ResampleLoop(start, points);
   const std::int32_t count = std::max(2, options.loops);
   loops.clear();

@@ -1,12 +1,12 @@
 #include "shapebuild/strip_loops.h"
 
-#include <Eigen/Sparse>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
 
 #include "shapebuild/harmonic.h"
+#include "shapebuild/sparse_solve.h"
 
 namespace quorvel {
 namespace {
@@ -28,22 +28,12 @@ constexpr double kHalfway = 0.01;  // of u, nodes taken for the strip's middle
 PolygonD Densified(const PolygonD& poly) {
   PolygonD dense;
   for (std::size_t k = 0; k < poly.size(); ++k) {
-    const ShapePointD a = poly[k], b = poly[k + 1 == poly.size() ? 0 : k + 1];
+    const ShapePointD a = poly[k], b = Next(poly, k);
     const int pieces = std::max(1, int(std::ceil(std::hypot(b.x - a.x, b.y - a.y) / kDenseEdge)));
     for (int i = 0; i < pieces; ++i)
       dense.push_back({a.x + (b.x - a.x) * i / pieces, a.y + (b.y - a.y) * i / pieces});
   }
   return dense;
-}
-
-// Length along poly up to each vertex, and the whole length last.
-std::vector<double> Cumulative(const PolygonD& poly) {
-  std::vector<double> at(poly.size() + 1, 0.0);
-  for (std::size_t k = 0; k < poly.size(); ++k) {
-    const ShapePointD a = poly[k], b = poly[k + 1 == poly.size() ? 0 : k + 1];
-    at[k + 1] = at[k] + std::hypot(b.x - a.x, b.y - a.y);
-  }
-  return at;
 }
 
 std::size_t NodeOf(const HarmonicGrid& g, std::int32_t i, std::int32_t j) {
@@ -57,7 +47,7 @@ class NearBoundary {
  public:
   NearBoundary(const PolygonD& poly, double cell) : poly_(poly), cell_(cell) {
     for (std::size_t k = 0; k < poly.size(); ++k) {
-      const ShapePointD a = poly[k], b = poly[k + 1 == poly.size() ? 0 : k + 1];
+      const ShapePointD a = poly[k], b = Next(poly, k);
       const std::int64_t i0 = Cell(std::min(a.x, b.x)), i1 = Cell(std::max(a.x, b.x));
       const std::int64_t j0 = Cell(std::min(a.y, b.y)), j1 = Cell(std::max(a.y, b.y));
       for (std::int64_t j = j0; j <= j1; ++j)
@@ -75,7 +65,7 @@ class NearBoundary {
         const auto it = cells_.find(Key(i, j));
         if (it == cells_.end()) continue;
         for (const std::size_t k : it->second) {
-          const double d = DistanceToSegment(p, poly_[k], poly_[k + 1 == poly_.size() ? 0 : k + 1]);
+          const double d = DistanceToSegment(p, poly_[k], Next(poly_, k));
           if (d < distance) distance = d, segment = k, found = true;
         }
       }
@@ -216,9 +206,9 @@ bool SolveAlong(const DistanceField& field, const PolygonD& dense, const std::ve
     double distance = 0.0;
     return near.Nearest(p, segment, distance) ? label[segment] : char(0);
   };
-  std::vector<Eigen::Triplet<double>> entries;
+  std::vector<SparseEntry> entries;
   entries.reserve(std::size_t(unknowns) * 5);
-  Eigen::VectorXd rhs = Eigen::VectorXd::Zero(unknowns);
+  std::vector<double> rhs(std::size_t(unknowns), 0.0);
   bool ends[2] = {false, false};
   const std::size_t n = std::size_t(g.n);
   for (std::size_t p = 0; p < count; ++p) {
@@ -226,7 +216,7 @@ bool SolveAlong(const DistanceField& field, const PolygonD& dense, const std::ve
     double diagonal = 0.0;
     for (const std::size_t q : {p - 1, p + 1, p - n, p + n}) {
       if (index[q] >= 0) {
-        entries.emplace_back(index[p], index[q], -1.0);
+        entries.push_back({index[p], index[q], -1.0});
         diagonal += 1.0;
         continue;
       }
@@ -236,20 +226,16 @@ bool SolveAlong(const DistanceField& field, const PolygonD& dense, const std::ve
       if (mark == 0) continue;  // a side: no flow
       diagonal += 1.0;
       ends[mark - 1] = true;
-      if (mark == 2) rhs[index[p]] += 1.0;
+      if (mark == 2) rhs[std::size_t(index[p])] += 1.0;
     }
-    entries.emplace_back(index[p], index[p], diagonal);
+    entries.push_back({index[p], index[p], diagonal});
   }
   if (!ends[0] || !ends[1]) return false;
-  Eigen::SparseMatrix<double> a(unknowns, unknowns);
-  a.setFromTriplets(entries.begin(), entries.end());
-  Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver(a);
-  if (solver.info() != Eigen::Success) return false;
-  const Eigen::VectorXd x = solver.solve(rhs);
-  if (solver.info() != Eigen::Success) return false;
+  std::vector<double> x;
+  if (!SolveSparseSymmetric(entries, rhs, x)) return false;
   u.assign(count, 0.0);
   for (std::size_t p = 0; p < count; ++p)
-    if (index[p] >= 0) u[p] = x[index[p]];
+    if (index[p] >= 0) u[p] = x[std::size_t(index[p])];
   return true;
 }
 
@@ -329,7 +315,7 @@ bool BuildStripLoops(const DistanceField& field, const StripLoopOptions& options
   // The two ends: the far end of the ridge from the deepest point, then the
   // far end from that one.
   const PolygonD dense = Densified(field.outer);
-  const std::vector<double> at = Cumulative(dense);
+  const std::vector<double> at = CumulativeLengths(dense);
   const std::vector<char> ridge = RidgeNodes(field);
   StripEnd ends[2];
   if (!FindEnd(field, ridge, DistanceAlong(g, field.inside, centre), dense, at, ends[0])) return false;

@@ -8,6 +8,11 @@
 //   inside is a few slivers in a border's notches, more reads as a smear.
 // - spill: samples beyond the outer loop paint outside the outline, which
 //   shows on the result's transparent background; same bound.
+// - excellent: the bundled shapes that cross nowhere reach 99.9 % and more,
+//   a jagged traced border costs a few tenths of a percent of pin holes
+//   along its notches whatever the loops; a candidate reaching 99.7 %,
+//   folding over a fifth and spilling a quarter of the bounds or less shows
+//   no flaw the remaining tries could remove, and those tries cost seconds.
 #include "shapebuild/warp_quality.h"
 
 #include <algorithm>
@@ -46,6 +51,10 @@ void MarkInside(const TPolyline& guide, std::int32_t side, char value, std::vect
 
 bool WarpQuality::Acceptable() const {
   return measured && reach >= kMinReach && fold <= kMaxFold && spill <= kMaxSpill;
+}
+
+bool WarpQuality::Excellent() const {
+  return Acceptable() && reach >= kExcellentReach && fold <= kExcellentFold && spill <= kExcellentSpill;
 }
 
 WarpQuality MeasureWarpQuality(const std::vector<std::vector<TPointF>>& loops, std::int32_t side) {

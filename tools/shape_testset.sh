@@ -3,12 +3,12 @@
 # icon-like glyphs, jagged traced blobs) with quorvel-shape build and prints
 # one line per outline: name, exit status, seconds, method, reached share.
 # Usage: tools/shape_testset.sh BUILD_DIR OUT_DIR
-# Needs ImageMagick (convert) and the fonts-dejavu, fonts-liberation and
-# fonts-freefont-ttf packages.
+# Needs ImageMagick (convert), GNU time (/usr/bin/time) and the
+# fonts-dejavu, fonts-liberation and fonts-freefont-ttf packages.
 set -u
 build=${1:-build}
 out=${2:-/tmp/quorvel-testset}
-shape="$build/bin/quorvel-shape"
+shape=${QUORVEL_SHAPE:-"$build/bin/quorvel-shape"}
 mkdir -p "$out"
 
 fonts=(
@@ -35,7 +35,7 @@ for i in "${!icons[@]}"; do
   render /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "${icons[$i]}" "$out/icon_$i.png"
 done
 # Jagged blobs: a smooth blob whose border is perturbed at several scales,
-# rasterised and traced.
+# written as SVG (quorvel-shape build renders and traces it itself).
 python3 - "$out" <<'PY'
 import math, random, sys
 out = sys.argv[1]
@@ -53,15 +53,15 @@ for seed in range(16):
     open("%s/blob_%02d.svg" % (out, seed), "w").write(
         '<svg xmlns="http://www.w3.org/2000/svg" viewBox="-150 0 %d 1000"><path d="%s"/></svg>' % (w + 300, path))
 PY
-for s in "$out"/blob_*.svg; do convert -density 48 "$s" -background white -flatten "${s%.svg}.png" 2>/dev/null; rm -f "$s"; done
 
 printf '%-28s %4s %6s %-9s %s\n' outline exit secs method reach
-for src in "$out"/*.png; do
-  n=$(basename "$src" .png)
-  start=$(date +%s.%N)
-  log=$("$shape" build "$src" -o "$out/$n.qshp" -v 2>&1)
+for src in "$out"/*.png "$out"/*.svg; do
+  n=$(basename "${src%.*}")
+  # Processor seconds (user + system), as the build's own time limit counts
+  # them: on a shared machine wall time says more about the neighbours.
+  log=$(/usr/bin/time -f 'cpu %U %S' "$shape" build "$src" -o "$out/$n.qshp" -v 2>&1)
   status=$?
-  secs=$(echo "$(date +%s.%N) - $start" | bc)
+  secs=$(echo "$log" | sed -n 's/^cpu \([0-9.]*\) \([0-9.]*\)$/\1 + \2/p' | tail -1 | bc)
   method=$(echo "$log" | sed -n 's/^[^ ]*: \([a-z]*\), .*/\1/p' | head -1)
   reach=$(echo "$log" | sed -n 's/.*reach \([0-9.]*\) %.*/\1/p' | head -1)
   note=$(echo "$log" | grep -o 'dropped.*\|filled.*\|falls into.*\|more than one hole.*' | head -1)

@@ -147,6 +147,28 @@ TEST(BuildShapeLoops, Refusals) {
             ShapeBuildProblem::kSeveralHoles);
 }
 
+// A traced blob, its border jagged at several scales and notched too
+// deeply to be seen whole from any point: the smooth method's first good
+// try is taken although its assist paths cross here and there, rather
+// than every later method being tried for a set that crosses nowhere.
+TEST(BuildShapeLoops, JaggedBlobStopsAtAnExcellentSmoothTry) {
+  // The angle wobbles faster than the radius, so the border overhangs.
+  PolygonD border;
+  for (int i = 0; i < 720; ++i) {
+    const double u = 2 * M_PI * i / 720;
+    const double r = 90 * (1 + 0.08 * std::sin(2 * u + 1) + 0.03 * std::sin(17 * u) + 0.02 * std::sin(57 * u + 2));
+    const double t = u + 0.03 * std::sin(45 * u);
+    border.push_back({120 + 1.2 * r * std::cos(t), 120 + r * std::sin(t)});
+  }
+  const TCoverageMask m = Mask(240, [&border](double x, double y) { return PointInPolygon(border, {x, y}); });
+  LoopBuildResult r;
+  ASSERT_EQ(BuildShapeLoops(m, {}, r), ShapeBuildProblem::kNone);
+  EXPECT_EQ(r.method, LoopMethod::kSmooth);
+  EXPECT_GT(r.check.assist_crossings, 0u);
+  EXPECT_TRUE(r.quality.Excellent());
+  EXPECT_GE(r.quality.reach, kMinReach);
+}
+
 TEST(BuildShapeLoops, SpecksAreDroppedAndPinholesFilled) {
   const TCoverageMask m = Mask(200, [](double x, double y) {
     return (InDisk(x, y, 100, 100, 80) && !InDisk(x, y, 100, 100, 2)) || InDisk(x, y, 195, 5, 2);
