@@ -55,7 +55,7 @@ TJobNeed EstimateWarpJob(const TWarpEngine& engine, WarpKind kind, const TImageP
 
   // Two threads' sweep layers fit in the blocks lent to it; each further
   // thread takes a raster, and every thread but the first its written-bits.
-  const std::uint64_t threads = engine.reference ? 1 : static_cast<std::uint64_t>(WorkerThreads());
+  const std::uint64_t threads = static_cast<std::uint64_t>(ThreadsOf(engine.options));
   const std::uint64_t sweep = (threads > 2 ? (threads - 2) * square : 0) + (threads - 1) * (side * side / 8);
 
   const std::uint64_t total = 3 * square + picture + sweep + assist_bytes + kTableBytesPerSide * side;

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "warp/arithmetic.h"
+
 namespace quorvel {
 
 bool MeasurePolyline(TPolyline& p) {
@@ -37,9 +39,7 @@ bool PointAtLength(const TPolyline& p, float s, TPointF& out) {
       return true;
     }
     if (start <= s && s <= end) {
-      const float d = static_cast<float>((static_cast<double>(s) - start) / seg.length);
-      out = TPointF{static_cast<float>(seg.x1 + (static_cast<double>(seg.x2) - seg.x1) * d),
-                    static_cast<float>(seg.y1 + (static_cast<double>(seg.y2) - seg.y1) * d)};
+      out = PointInSegment(seg, start, s);
       return true;
     }
     if (s < start)

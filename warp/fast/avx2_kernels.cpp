@@ -10,13 +10,12 @@
 
 #include <cstring>
 
-#include "warp/fast_mapping_detail.h"
+#include "warp/fast/fast_internal.h"
 #include "warp/mapping.h"
-#include "warp/polyline.h"
 
 #define QUORVEL_AVX2 __attribute__((target("avx2")))
 
-namespace quorvel::fast_mapping {
+namespace quorvel::fast {
 namespace {
 
 // Each double lane rounded to float32, back in double.
@@ -68,7 +67,7 @@ QUORVEL_AVX2 __m128i Fetch4(const SampleTarget& t, __m256d sx, __m256d sy, __m12
   alignas(16) std::int32_t from[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(from),
                   _mm_and_si128(_mm_add_epi32(_mm_mullo_epi32(h, _mm_set1_epi32(t.width)), m), valid));
-  const std::uint32_t* s = reinterpret_cast<const std::uint32_t*>(t.src);
+  const std::uint32_t* s = t.src;
   const std::size_t w = static_cast<std::size_t>(t.width);
   // Each lane's two neighbours in a row are one 8-byte load; the pairs are
   // then dealt into a vector per tap.
@@ -161,9 +160,7 @@ QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d
   for (int j = 0; j < 4; ++j) {
     if (!(lanes >> j & 1)) continue;
     const std::size_t d = static_cast<std::uint32_t>(to[j]);
-    std::uint32_t value = result[j];
-    if (!t.alpha) value = (value & 0x00FFFFFFu) | (t.dest[d] & 0xFF000000u);
-    t.dest[d] = value;
+    t.dest[d] = result[j];
     if (t.written) MarkWritten(t.written, d);
   }
 }
@@ -189,11 +186,6 @@ QUORVEL_AVX2 inline __m128i Low16(__m128i id) { return _mm_and_si128(id, _mm_set
 QUORVEL_AVX2 inline __m256d Load4(const float* v) { return _mm256_cvtps_pd(_mm_loadu_ps(v)); }
 
 }  // namespace
-
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("sse4.1");
-  return has;
-}
 
 QUORVEL_AVX2 void MapChordsAvx2(const SampleTarget& target, const Chord* chords, std::size_t count,
                                 float r_centre, bool vertical) {
@@ -302,9 +294,7 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
         const std::int32_t pos = p + j;
         const std::size_t d = vertical ? static_cast<std::size_t>(t.height - 1 - pos) * t.width + line
                                        : static_cast<std::size_t>(t.height - 1 - line) * t.width + pos;
-        std::uint32_t out = value[j];
-        if (!t.alpha) out = (out & 0x00FFFFFFu) | (t.dest[d] & 0xFF000000u);
-        t.dest[d] = out;
+        t.dest[d] = value[j];
       }
     }
   }
@@ -353,7 +343,7 @@ QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& li
         }
         const TSegment& g = seg[k];
         const __m256d from = _mm256_set1_pd(start);
-        const __m256d margin = _mm256_set1_pd(1e-7);
+        const __m256d margin = _mm256_set1_pd(kWalkMargin);
         const __m256d after_start = _mm256_sub_pd(s_lanes, from);
         const __m256d before_end = _mm256_sub_pd(_mm256_set1_pd(g.cum_length), s_lanes);
         const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(after_start, margin, _CMP_GE_OQ),
@@ -378,18 +368,12 @@ QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& li
           --k;
           start = k ? seg[k - 1].cum_length : 0.0f;
         }
-        const double at = s;
         TPointF q;
         bool found = true;
-        // Strictly inside one segment, the binary search would pick it too.
-        if (at - start >= 1e-7 && static_cast<double>(seg[k].cum_length) - at >= 1e-7) {
-          const TSegment& g = seg[k];
-          const float d = static_cast<float>((at - start) / g.length);
-          q = TPointF{static_cast<float>(g.x1 + (static_cast<double>(g.x2) - g.x1) * d),
-                      static_cast<float>(g.y1 + (static_cast<double>(g.y2) - g.y1) * d)};
-        } else {
+        if (WellInside(start, seg[k].cum_length, s))
+          q = PointInSegment(seg[k], start, s);
+        else
           found = PointAtLength(p, s, q);
-        }
         if (!found) continue;
         lanes |= 1 << j;
         qx[j] = q.x;
@@ -417,7 +401,6 @@ QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& t, const SampleSources& s,
   const __m256d centre = _mm256_set1_pd(s.r_centre);
   const __m128i none = _mm_set1_epi32(-1);
   const __m128i background = _mm_set1_epi32(static_cast<int>(job.background));
-  const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
   std::size_t d = begin;
   for (; d + 4 <= end; d += 4) {
     const __m128i found = LayeredIds(job, d);
@@ -437,11 +420,10 @@ QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& t, const SampleSources& s,
     const __m128i m0 = TruncIndex4(sx), h0 = TruncIndex4(sy);
     const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
     const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
-    __m128i out = Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1));
-    if (!t.alpha) out = _mm_or_si128(_mm_andnot_si128(alpha, out), _mm_and_si128(prior, alpha));
+    const __m128i out = Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1));
     _mm_storeu_si128(at, _mm_blendv_epi8(out, prior, missing));
   }
   ResolveRays(t, s, job, d, end);
 }
 
-}  // namespace quorvel::fast_mapping
+}  // namespace quorvel::fast
