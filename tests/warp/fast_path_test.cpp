@@ -7,7 +7,9 @@
 #include "raster/engine_options.h"
 #include "tests/warp/test_shapes.h"
 #include "warp/assist.h"
+#include "warp/fast/fast_internal.h"
 #include "warp/fast_mapping.h"
+#include "warp/mapping.h"
 #include "warp/job.h"
 #include "warp/polyline.h"
 
@@ -170,6 +172,32 @@ TEST(ReferenceBytes, DestAndResultOfFixedJobsAreUnchanged) {
     ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(Digest(plain.dest), pinned[i][0]) << "dest of case " << i;
     EXPECT_EQ(Digest(pair.result), pinned[i][1]) << "result of case " << i;
+  }
+}
+
+// The largest squares need more id layers than threads, each counting its
+// rays from its own first; a small layer size makes that happen at a side
+// the plain engine can check.
+TEST(FastSweep, ManySmallIdLayersGiveThePlainBytes) {
+  for (EngineKernels kernels : {EngineKernels::kWidest, EngineKernels::kPortable}) {
+    for (std::size_t rays_per_layer : {1u, 7u, 500u}) {
+      TWarpEngine plain, fast;
+      TImagePair pair = Picture(211, 211);
+      for (TWarpEngine* e : {&plain, &fast}) {
+        e->shape_polylines = Many();
+        e->selected = 0;
+        e->angle = 33;
+        PrepareWarp(*e, 211, pair.src.data());
+        RefreshAssistCache(*e, e->job, ReferenceOptions());
+        SquareToDisk(*e);
+      }
+      SweepRays(plain, plain.job.assist);
+      EngineOptions options;
+      options.threads = 2;
+      options.kernels = kernels;
+      fast::SweepRaysByIds(fast, fast.job.assist, options, {}, true, rays_per_layer);
+      EXPECT_TRUE(plain.dest == fast.dest) << rays_per_layer << " rays a layer";
+    }
   }
 }
 

@@ -13,6 +13,7 @@
 #include "raster/engine_options.h"
 #include "raster/pixels.h"
 #include "warp/arithmetic.h"
+#include "warp/fast_mapping.h"
 #include "warp/geometry.h"
 #include "warp/polyline.h"
 
@@ -32,13 +33,20 @@ struct SampleTarget {
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::uint32_t* ids = nullptr;        // S x S; when set, ids are recorded instead
+  int id_shift = 16;                   // ray ids: the step below this bit, the ray above
 };
 
 // No sample recorded at a pixel.
 inline constexpr std::uint32_t kNoSample = 0xFFFFFFFFu;
 
-// A sample's id: its chord or ray in the high half, its step in the low.
-inline std::uint32_t SampleId(std::uint32_t line, std::uint32_t step) { return line << 16 | step; }
+// A chord sample's id on its line: the chord (counted from the line's
+// first) in the high half, its step in the low.
+inline std::uint32_t SampleId(std::uint32_t chord, std::uint32_t step) { return chord << 16 | step; }
+// A ray sample's id: the ray, counted from its layer's first, above the
+// step. The split follows S, so ids of every side the resampler takes fit.
+inline std::uint32_t RayId(const SampleTarget& t, std::uint32_t ray, std::uint32_t step) {
+  return ray << t.id_shift | step;
+}
 
 // One bit per pixel: an eighth of the memory of a byte mask, and each ray
 // range owns its bits, so no two threads write one byte.
@@ -96,6 +104,7 @@ struct SampleSources {
   std::vector<float> end_x, end_y;
   const RaySteps* steps = nullptr;
   float r_centre = 0.0f;
+  int id_shift = 16;  // as the targets that recorded the ray ids
 };
 
 // Pixels [begin, end) of target.dest take the sample recorded for them: the
@@ -104,6 +113,7 @@ struct SampleSources {
 // id raster then lies in dest itself).
 struct ResolveJob {
   const std::uint32_t* const* layers = nullptr;
+  const std::uint32_t* layer_first = nullptr;  // the first ray each layer recorded
   int layer_count = 0;
   bool restore = false;
   std::uint32_t background = 0;
@@ -145,6 +155,11 @@ void MapRaysAvx2(const SampleTarget& target, const PolylineList& list, std::int3
                  const RaySteps& steps, const float* angles, std::size_t count, std::uint32_t first);
 void ResolveRaysAvx2(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
                      std::size_t begin, std::size_t end);
+
+// The sweep by sample ids, each layer holding at most most_rays_per_layer
+// rays (SweepRaysFast passes as many as the ids hold).
+void SweepRaysByIds(TWarpEngine& engine, const PolylineList& list, const EngineOptions& options, SweepSpare spare,
+                    bool dest_is_background, std::size_t most_rays_per_layer);
 
 // Fills count pixels with value, on the job's threads.
 void FillPixels(const EngineOptions& options, std::uint32_t* pixels, std::size_t count, std::uint32_t value);

@@ -109,7 +109,7 @@ void MapRays(const SampleTarget& target, const PolylineList& list, std::int32_t 
       TPointF q;
       if (PointAtLengthWalk(p, RayDistance(steps.one_minus_e[i], p.length), hint, q))
         SampleInto(target, sx, sy, F(D(q.x) + centre), F(D(q.y) + centre),
-                   SampleId(first + static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(i)));
+                   RayId(target, first + static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(i)));
     }
   }
 }
@@ -118,14 +118,15 @@ void ResolveRays(const SampleTarget& t, const SampleSources& s, const ResolveJob
                  std::size_t end) {
   const double centre = s.r_centre;
   for (std::size_t d = begin; d < end; ++d) {
-    std::uint32_t id = kNoSample;
-    for (int l = job.layer_count; l-- > 0 && id == kNoSample;) id = job.layers[l][d];
-    if (id == kNoSample) {
+    int l = job.layer_count - 1;
+    while (l >= 0 && job.layers[l][d] == kNoSample) --l;
+    if (l < 0) {
       if (job.restore) t.dest[d] = job.background;
       continue;
     }
-    const std::uint32_t r = id >> 16;
-    const float e = s.steps->e[id & 0xFFFFu];
+    const std::uint32_t id = job.layers[l][d];
+    const std::uint32_t r = job.layer_first[l] + (id >> s.id_shift);
+    const float e = s.steps->e[id & ((1u << s.id_shift) - 1)];
     const float sx = RaySource(s.end_x[r], e, centre);
     const float sy = RaySource(s.end_y[r], e, centre);
     std::int32_t m0, h0, m, h;

@@ -34,8 +34,9 @@ std::vector<std::size_t> LineBoundaries(const std::vector<Chord>& chords, int ra
   return cut;
 }
 
-// Sample ids hold a chord's index and a step within it (up to 4 r).
-constexpr std::size_t kIdLimit = 0xFFFF;
+// A chord sample's id holds its step, up to 4 r, in 16 bits: every side
+// the resampler takes fits.
+constexpr double kMostChordSteps = 65535.0;
 
 }  // namespace
 
@@ -52,7 +53,7 @@ void SquareToDiskFast(TWarpEngine& engine, const EngineOptions& options) {
   const int ranges = ThreadsFor(options, static_cast<std::int64_t>(chords.size()) * engine.width, 1 << 16);
   const std::vector<std::size_t> cut = LineBoundaries(chords, ranges);
   const fast::Kernels kernels = fast::KernelsFor(options);
-  const bool lines = kernels.map_chord_lines && chords.size() < kIdLimit && 4.0 * D(r_centre) + 1.0 < double(kIdLimit);
+  const bool lines = kernels.map_chord_lines && 4.0 * D(r_centre) < kMostChordSteps;
   fast::SampleSources sources;
   if (lines) {
     sources.vertical = vertical;

@@ -22,10 +22,6 @@ using fast::Kernels;
 using fast::RaySteps;
 using fast::SampleTarget;
 
-// Samples are recorded by id when every ray and every step within one fits
-// 16 bits (S up to about 10 000).
-constexpr std::size_t kIdLimit = 0xFFFF;
-
 SampleTarget TargetOf(TWarpEngine& engine, std::uint32_t* dest, std::uint8_t* written) {
   SampleTarget t;
   t.src = engine.src.data();
@@ -105,39 +101,73 @@ void SweepRaysMerged(TWarpEngine& engine, const PolylineList& list, const Kernel
 
 }  // namespace
 
+namespace {
+
+// Bits a ray id gives the step: enough for every step of a ray.
+int StepBits(std::size_t steps) {
+  int bits = 1;
+  while (bits < 31 && (std::size_t{1} << bits) < steps) ++bits;
+  return bits;
+}
+
+}  // namespace
+
 void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, const EngineOptions& options, SweepSpare spare,
                    bool dest_is_background) {
   if (list.empty()) return;
   if (engine.bytes_per_pixel != 4) return SweepRays(engine, list);  // the kernels write whole pixels
   const float r_centre = WarpCentre(engine);
-  const std::vector<float> angles = RayAngles(r_centre);
-  const std::size_t pixels = engine.dest.size();
-  const int ranges = ThreadsFor(options, static_cast<std::int64_t>(angles.size()) * engine.width, 1 << 18);
-  const std::int32_t angle = engine.angle;
-  const RaySteps steps = fast::MakeRaySteps(r_centre);
-  const Kernels kernels = fast::KernelsFor(options);
-  const bool by_id = options.sample_ids && angles.size() < kIdLimit && steps.count <= kIdLimit;
-  if (!by_id) {
-    if (ranges == 1) {
-      kernels.map_rays(TargetOf(engine, engine.dest.data(), nullptr), list, angle, r_centre, steps,
-                       angles.data(), angles.size(), 0);
-    } else {
-      SweepRaysMerged(engine, list, kernels, spare, angles, steps, ranges);
-    }
+  // The ray within its layer takes the bits the step leaves; all ones is
+  // "no sample". For every side up to kMaxZoomSide that leaves room for
+  // 2^17 - 1 rays a layer, more than half of all rays of the largest.
+  const int step_bits = StepBits(static_cast<std::size_t>(D(r_centre) * 2.0) + 1);
+  if (options.sample_ids && step_bits <= 24) {
+    fast::SweepRaysByIds(engine, list, options, spare, dest_is_background, (std::size_t{1} << (32 - step_bits)) - 1);
     return;
   }
+  const std::vector<float> angles = RayAngles(r_centre);
+  const int ranges = ThreadsFor(options, static_cast<std::int64_t>(angles.size()) * engine.width, 1 << 18);
+  const Kernels kernels = fast::KernelsFor(options);
+  const RaySteps steps = fast::MakeRaySteps(r_centre);
+  if (ranges == 1) {
+    kernels.map_rays(TargetOf(engine, engine.dest.data(), nullptr), list, engine.angle, r_centre, steps,
+                     angles.data(), angles.size(), 0);
+  } else {
+    SweepRaysMerged(engine, list, kernels, spare, angles, steps, ranges);
+  }
+}
 
-  // Each ray range records its samples' ids in a layer of its own; a later
-  // layer's id wins. Over a plain background, dest itself is the first.
-  std::vector<std::uint32_t*> layers(static_cast<std::size_t>(ranges));
+namespace fast {
+
+// Each layer records the ids of a contiguous range of rays; a later layer's
+// id wins. Threads take contiguous runs of layers. Over a plain background,
+// dest itself is the first layer.
+void SweepRaysByIds(TWarpEngine& engine, const PolylineList& list, const EngineOptions& options, SweepSpare spare,
+                    bool dest_is_background, std::size_t most_rays_per_layer) {
+  const float r_centre = WarpCentre(engine);
+  const std::vector<float> angles = RayAngles(r_centre);
+  const std::size_t pixels = engine.dest.size();
+  const int threads = ThreadsFor(options, static_cast<std::int64_t>(angles.size()) * engine.width, 1 << 18);
+  const RaySteps steps = MakeRaySteps(r_centre);
+  const Kernels kernels = KernelsFor(options);
+  const std::size_t most = std::max<std::size_t>(1, most_rays_per_layer);
+  const std::size_t layer_count =
+      std::min(angles.size(), std::max(static_cast<std::size_t>(threads), (angles.size() + most - 1) / most));
+  const int shift = StepBits(steps.count);
+
+  std::vector<std::uint32_t*> layers(layer_count);
+  std::vector<std::uint32_t> first(layer_count + 1);
+  for (std::size_t l = 0; l <= layer_count; ++l)
+    first[l] = static_cast<std::uint32_t>(RangeBegin(static_cast<std::int64_t>(angles.size()),
+                                                     static_cast<int>(layer_count), static_cast<int>(l)));
   std::vector<PixelBlock>& own = engine.sweep_rasters;
-  own.resize(std::max(own.size(), layers.size()));
+  own.resize(std::max(own.size(), layer_count));
   PixelBlock* lent[2] = {spare.raster, spare.bits};
   std::size_t next_lent = 0;
-  for (std::size_t r = 0; r < layers.size(); ++r) {
-    if (r == 0 && dest_is_background) {
-      layers[r] = engine.dest.data();
-      fast::FillPixels(options, layers[r], pixels, fast::kNoSample);
+  for (std::size_t l = 0; l < layer_count; ++l) {
+    if (l == 0 && dest_is_background) {
+      layers[l] = engine.dest.data();
+      FillPixels(options, layers[l], pixels, kNoSample);
       continue;
     }
     PixelBlock* use = nullptr;
@@ -145,30 +175,39 @@ void SweepRaysFast(TWarpEngine& engine, const PolylineList& list, const EngineOp
       PixelBlock* candidate = lent[next_lent++];
       if (candidate && candidate->size() >= pixels) use = candidate;
     }
-    layers[r] = IdLayer(options, use, own[r], pixels);
+    layers[l] = IdLayer(options, use, own[l], pixels);
   }
-  ForEachRange(static_cast<std::int64_t>(angles.size()), ranges,
-               [&](std::int64_t begin, std::int64_t end, int r) {
-                 SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
-                 target.ids = layers[static_cast<std::size_t>(r)];
-                 kernels.map_rays(target, list, angle, r_centre, steps, angles.data() + begin,
-                                  static_cast<std::size_t>(end - begin), static_cast<std::uint32_t>(begin));
-               });
-  fast::SampleSources sources;
+  ForEachRange(static_cast<std::int64_t>(layer_count), threads, [&](std::int64_t begin, std::int64_t end, int) {
+    for (std::int64_t l = begin; l < end; ++l) {
+      SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
+      target.ids = layers[static_cast<std::size_t>(l)];
+      target.id_shift = shift;
+      kernels.map_rays(target, list, engine.angle, r_centre, steps, angles.data() + first[l], first[l + 1] - first[l], 0);
+    }
+  });
+  SampleSources sources;
   sources.r_centre = r_centre;
   sources.steps = &steps;
+  sources.id_shift = shift;
   for (float theta : angles) {
     const TPointF end = RayEnd(r_centre, theta);
     sources.end_x.push_back(end.x);
     sources.end_y.push_back(end.y);
   }
   const SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
-  const fast::ResolveJob job{layers.data(), ranges, dest_is_background, engine.background};
+  ResolveJob job;
+  job.layers = layers.data();
+  job.layer_first = first.data();
+  job.layer_count = static_cast<int>(layer_count);
+  job.restore = dest_is_background;
+  job.background = engine.background;
   ForEachRange(static_cast<std::int64_t>(pixels), ThreadsFor(options, static_cast<std::int64_t>(pixels), 1 << 16),
                [&](std::int64_t b, std::int64_t e, int) {
                  kernels.resolve_rays(target, sources, job, static_cast<std::size_t>(b), static_cast<std::size_t>(e));
                });
 }
+
+}  // namespace fast
 
 void MapAllPixelsFast(TWarpEngine& engine, const PolylineList& list, const EngineOptions& options,
                       SweepSpare spare) {
