@@ -124,6 +124,24 @@ void BM_RunWarpJobApply(benchmark::State& state) {
 }
 BENCHMARK(BM_RunWarpJobApply)->Args({5000, 1})->Args({5000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A phone-sized photograph, 12000 x 9000: the sweep by sample ids (third
+// argument 1) against sampling every step and merging by written-bits (0),
+// the scheme squares above about 10 000 took before ids covered them.
+void BM_RunWarpJobApplyPhoto(benchmark::State& state) {
+  TWarpEngine engine;
+  engine.options.sample_ids = state.range(2) != 0;
+  engine.shape_polylines = bench::TenLoops();
+  engine.selected = 0;
+  TImagePair pair = bench::GradientPicture(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  RunWarpJob(engine, WarpKind::Apply, pair);  // warms the cache
+  for (auto _ : state) {
+    RunWarpJob(engine, WarpKind::Apply, pair);
+    benchmark::DoNotOptimize(pair.result.data());
+  }
+}
+BENCHMARK(BM_RunWarpJobApplyPhoto)->Args({12000, 9000, 1})->Args({12000, 9000, 0})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
 void BM_RunWarpJobPreview(benchmark::State& state) {
   TWarpEngine engine;
   engine.shape_polylines = bench::TenLoops();

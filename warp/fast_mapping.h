@@ -17,6 +17,12 @@ struct SweepSpare {
   PixelBlock* bits = nullptr;
 };
 
+// PrepareWarp without a square to copy (the caller moves its own into src),
+// dest filled on the options' threads.
+void PrepareWarpFast(TWarpEngine& engine, std::int32_t side, const EngineOptions& options);
+// Copies count pixels on the options' threads.
+void CopyPixelsFast(Pixel* to, const Pixel* from, std::size_t count, const EngineOptions& options);
+
 // The options' threads and kernels are used; `reference` is the caller's
 // business (these are the fast passes whatever it says).
 void SquareToDiskFast(TWarpEngine& engine, const EngineOptions& options = {});

@@ -146,7 +146,7 @@ WarpOutcome RunJob(TWarpEngine& engine, const EngineOptions& options, WarpKind k
   } else {
     // The square moves into the engine instead of being copied; the pair
     // keeps the engine's old block, lent to the mapping below.
-    PrepareWarp(engine, side, nullptr);
+    PrepareWarpFast(engine, side, options);
     engine.src.swap(pair.square);
   }
 
@@ -189,7 +189,10 @@ WarpOutcome RunJob(TWarpEngine& engine, const EngineOptions& options, WarpKind k
       ApplyFeatherFast(engine, slot.assist, options);
   }
   if (!go_on(5)) return WarpOutcome::kStopped;
-  std::memcpy(pair.square.data(), engine.dest.data(), engine.dest.size() * sizeof(Pixel));
+  if (plain)
+    std::memcpy(pair.square.data(), engine.dest.data(), engine.dest.size() * sizeof(Pixel));
+  else
+    CopyPixelsFast(pair.square.data(), engine.dest.data(), engine.dest.size(), options);
   if (!MakeResult(pair, options)) return WarpOutcome::kNoShape;
   StampResult(pair, stamps);
   return WarpOutcome::kWarped;

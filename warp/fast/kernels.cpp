@@ -1,5 +1,6 @@
 // The choice of kernels, and the tables and fills every fast pass uses.
 #include <algorithm>
+#include <cstring>
 
 #include "raster/parallel.h"
 #include "warp/fast/fast_internal.h"
@@ -32,3 +33,23 @@ void FillPixels(const EngineOptions& options, std::uint32_t* pixels, std::size_t
 }
 
 }  // namespace quorvel::fast
+
+namespace quorvel {
+
+void PrepareWarpFast(TWarpEngine& engine, std::int32_t side, const EngineOptions& options) {
+  engine.width = side;
+  engine.height = side;
+  engine.bytes_per_pixel = 4;
+  AllocBlock(engine.dest, side, side);
+  AllocBlock(engine.src, side, side);
+  fast::FillPixels(options, engine.dest.data(), engine.dest.size(), engine.background);
+}
+
+void CopyPixelsFast(Pixel* to, const Pixel* from, std::size_t count, const EngineOptions& options) {
+  ForEachRange(static_cast<std::int64_t>(count), ThreadsFor(options, static_cast<std::int64_t>(count), 1 << 20),
+               [&](std::int64_t b, std::int64_t e, int) {
+                 std::memcpy(to + b, from + b, static_cast<std::size_t>(e - b) * sizeof(Pixel));
+               });
+}
+
+}  // namespace quorvel
