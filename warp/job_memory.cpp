@@ -19,7 +19,8 @@ double OuterLength(const PolylineList& shape) {
   if (shape.empty()) return 0.0;
   double length = 0.0;
   for (const TSegment& s : shape[0].segments)
-    length += std::hypot(static_cast<double>(s.x2) - s.x1, static_cast<double>(s.y2) - s.y1);
+    length += std::hypot(static_cast<double>(s.x2) - static_cast<double>(s.x1),
+                         static_cast<double>(s.y2) - static_cast<double>(s.y1));
   return length;
 }
 
