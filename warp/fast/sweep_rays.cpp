@@ -182,7 +182,8 @@ void SweepRaysByIds(TWarpEngine& engine, const PolylineList& list, const EngineO
       SampleTarget target = TargetOf(engine, engine.dest.data(), nullptr);
       target.ids = layers[static_cast<std::size_t>(l)];
       target.id_shift = shift;
-      kernels.map_rays(target, list, engine.angle, r_centre, steps, angles.data() + first[l], first[l + 1] - first[l], 0);
+      kernels.map_rays(target, list, engine.angle, r_centre, steps, angles.data() + first[l],
+                       first[l + 1] - first[l], 0);
     }
   });
   SampleSources sources;
