@@ -13,7 +13,7 @@ void LendApplyEngine(TWarpEngine& engine, TApplyJob& job) {
   own.angle = engine.angle;
   own.direction = engine.direction;
   own.feather = engine.feather;
-  own.reference = engine.reference;
+  own.options = engine.options;
   own.job = std::move(engine.job);
   own.sweep_rasters = std::move(engine.sweep_rasters);
   // What was moved out is no cache for the shape it names.

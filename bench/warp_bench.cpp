@@ -1,9 +1,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_pictures.h"
-#include "raster/parallel.h"
+#include "raster/engine_options.h"
 #include "warp/assist.h"
-#include "warp/fast_assist.h"
 #include "warp/fast_mapping.h"
 #include "warp/job.h"
 #include "warp/mapping.h"
@@ -85,7 +84,8 @@ BENCHMARK(BM_MapAllPixels)->ArgsProduct({{100, 1000, 5000}, {1, 0}})->Unit(bench
 // 1) or every core (0).
 void BM_FastPasses(benchmark::State& state, bool chords) {
   const int side = static_cast<int>(state.range(0));
-  SetWorkerThreads(state.range(1) != 0 ? 1 : 0);
+  EngineOptions options;
+  options.threads = state.range(1) != 0 ? 1 : 0;
   TWarpEngine engine;
   const PixelBlock square = bench::Gradient(side, side);
   PrepareTenLoops(engine, side, square);
@@ -93,15 +93,14 @@ void BM_FastPasses(benchmark::State& state, bool chords) {
   for (auto _ : state) {
     state.PauseTiming();
     PrepareWarp(engine, side, square.data());
-    if (!chords) SquareToDiskFast(engine);
+    if (!chords) SquareToDiskFast(engine, options);
     state.ResumeTiming();
     if (chords)
-      SquareToDiskFast(engine);
+      SquareToDiskFast(engine, options);
     else
-      SweepRaysFast(engine, engine.job.assist, SweepSpare{&lent, nullptr}, true);
+      SweepRaysFast(engine, engine.job.assist, options, SweepSpare{&lent, nullptr}, true);
     benchmark::DoNotOptimize(engine.dest.data());
   }
-  SetWorkerThreads(0);
 }
 BENCHMARK_CAPTURE(BM_FastPasses, square_to_disk, true)->Args({5000, 1})->Args({5000, 0})
     ->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -113,8 +112,7 @@ BENCHMARK_CAPTURE(BM_FastPasses, sweep_rays, false)->Args({5000, 1})->Args({5000
 void BM_RunWarpJobApply(benchmark::State& state) {
   const int side = static_cast<int>(state.range(0));
   TWarpEngine engine;
-  engine.reference = state.range(1) != 0;
-  SetWorkerThreads(engine.reference ? 1 : 0);
+  if (state.range(1) != 0) engine.options = ReferenceOptions();
   engine.shape_polylines = bench::TenLoops();
   engine.selected = 0;
   TImagePair pair = bench::GradientPicture(side, side);
@@ -123,9 +121,26 @@ void BM_RunWarpJobApply(benchmark::State& state) {
     RunWarpJob(engine, WarpKind::Apply, pair);
     benchmark::DoNotOptimize(pair.result.data());
   }
-  SetWorkerThreads(0);
 }
 BENCHMARK(BM_RunWarpJobApply)->Args({5000, 1})->Args({5000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A phone-sized photograph, 12000 x 9000: the sweep by sample ids (third
+// argument 1) against sampling every step and merging by written-bits (0),
+// the scheme squares above about 10 000 took before ids covered them.
+void BM_RunWarpJobApplyPhoto(benchmark::State& state) {
+  TWarpEngine engine;
+  engine.options.sample_ids = state.range(2) != 0;
+  engine.shape_polylines = bench::TenLoops();
+  engine.selected = 0;
+  TImagePair pair = bench::GradientPicture(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  RunWarpJob(engine, WarpKind::Apply, pair);  // warms the cache
+  for (auto _ : state) {
+    RunWarpJob(engine, WarpKind::Apply, pair);
+    benchmark::DoNotOptimize(pair.result.data());
+  }
+}
+BENCHMARK(BM_RunWarpJobApplyPhoto)->Args({12000, 9000, 1})->Args({12000, 9000, 0})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 void BM_RunWarpJobPreview(benchmark::State& state) {
   TWarpEngine engine;

@@ -62,12 +62,6 @@ int ListShapes(const WarpOptions& options) {
 }
 
 int Warp(const WarpOptions& options) {
-  if (options.reference) {
-    SetWorkerThreads(1);
-    SetZoomReference(true);
-  } else if (options.threads > 0) {
-    SetWorkerThreads(options.threads);
-  }
   std::string error;
   if (!CheckWarpOutputs(options, error)) {
     std::fprintf(stderr, "quorvel-cli: %s\n%s", error.c_str(), kUsage);

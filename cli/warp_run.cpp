@@ -182,7 +182,8 @@ int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::file
   engine.angle = options.angle;
   engine.direction = options.direction;
   engine.feather = options.feather;
-  engine.reference = options.reference;
+  engine.options.reference = options.reference;
+  engine.options.threads = options.threads;
 
   TImagePair main;
   if (!LoadImageFile(main, input)) return kExitPictureRefused;
@@ -255,7 +256,8 @@ int WarpBatch(const TWarpEngine& prepared, const WarpOptions& options) {
   const int jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(options.jobs), count));
   // The cores are shared between the pictures warped at once.
   const int cores = options.threads > 0 ? options.threads : WorkerThreads();
-  SetWorkerThreads(std::max(1, cores / jobs));
+  WarpOptions each = options;
+  each.threads = std::max(1, cores / jobs);
 
   const bool terminal = isatty(STDERR_FILENO) != 0;
   std::vector<int> status(count, kExitSuccess);
@@ -271,7 +273,7 @@ int WarpBatch(const TWarpEngine& prepared, const WarpOptions& options) {
     for (std::size_t i = next++; i < count; i = next++) {
       const std::filesystem::path input(options.inputs[i]);
       const std::filesystem::path output = BatchOutputPath(folder, input, options.ext);
-      status[i] = WarpPicture(engine, options, input, output, &scratch);
+      status[i] = WarpPicture(engine, each, input, output, &scratch);
       std::lock_guard<std::mutex> lock(progress);
       ++finished;
       if (terminal) std::fputs("\r\033[K", stderr);

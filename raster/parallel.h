@@ -11,12 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include "raster/engine_options.h"
+
 namespace quorvel {
 
-// Threads the fast paths use; defaults to every core. 1 runs everything on
-// the calling thread.
+// The machine's cores (at most 64): the threads a job uses unless its
+// options say otherwise.
 int WorkerThreads();
-void SetWorkerThreads(int threads);  // <= 0 restores the default
 
 // Runs fn(begin, end, range) for `ranges` contiguous slices of [0, count),
 // each on its own thread (the caller takes the first). Slices are as even as
@@ -50,10 +51,10 @@ inline std::int64_t RangeBegin(std::int64_t count, int ranges, int r) {
 }
 
 // Threads worth using for `work` items when one thread should get at least
-// `grain` of them.
-inline int ThreadsFor(std::int64_t work, std::int64_t grain) {
+// `grain` of them, never more than the options allow.
+inline int ThreadsFor(const EngineOptions& options, std::int64_t work, std::int64_t grain) {
   const std::int64_t useful = std::max<std::int64_t>(1, work / std::max<std::int64_t>(1, grain));
-  return static_cast<int>(std::min<std::int64_t>(WorkerThreads(), useful));
+  return static_cast<int>(std::min<std::int64_t>(ThreadsOf(options), useful));
 }
 
 }  // namespace quorvel

@@ -3,10 +3,10 @@
 #include <immintrin.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <vector>
 
+#include "raster/cpu_features.h"
 #include "raster/fixed_point.h"
 #include "raster/parallel.h"
 
@@ -182,20 +182,6 @@ __attribute__((target("avx2"))) void InnerSpanAvx2(const TPixels32Desc& src, std
   if (x < count) InnerSpanSse41(src, y16, taps + x, count - x, out + x);
 }
 
-bool HasSse41() {
-  static const bool has = __builtin_cpu_supports("sse4.1");
-  return has;
-}
-
-std::atomic<bool> wide_zoom{true};
-
-bool UseAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has && wide_zoom.load(std::memory_order_relaxed);
-}
-
-std::atomic<bool> plain_resampler{false};
-
 // One destination row: border samples where the 4 x 4 neighbourhood leaves
 // the source, inner(y16, x16, out, count) for the span in between.
 template <class Inner>
@@ -227,17 +213,14 @@ struct PlainSpan {
 // Rows are independent; threads take contiguous bands of them.
 template <class Inner>
 void ZoomRowsInParallel(const TPixels32Desc& dst, const TPixels32Desc& src, const ZoomGeometry& g,
-                        const Inner& inner) {
-  ForEachRange(dst.height, ThreadsFor(static_cast<std::int64_t>(dst.width) * dst.height, 1 << 16),
+                        const EngineOptions& options, const Inner& inner) {
+  ForEachRange(dst.height, ThreadsFor(options, static_cast<std::int64_t>(dst.width) * dst.height, 1 << 16),
                [&](std::int64_t first, std::int64_t end, int) {
                  for (std::int64_t y = first; y < end; ++y) ZoomRow(dst, src, g, static_cast<std::int32_t>(y), inner);
                });
 }
 
 }  // namespace
-
-void SetZoomReference(bool plain) { plain_resampler.store(plain, std::memory_order_relaxed); }
-void AllowWideZoomKernels(bool allow) { wide_zoom.store(allow, std::memory_order_relaxed); }
 
 bool ZoomBicubicReference(const TPixels32Desc& dst, const TPixels32Desc& src) {
   if (Refused(dst, src)) return false;
@@ -247,13 +230,13 @@ bool ZoomBicubicReference(const TPixels32Desc& dst, const TPixels32Desc& src) {
   return true;
 }
 
-bool ZoomBicubic(const TPixels32Desc& dst, const TPixels32Desc& src) {
-  if (plain_resampler.load(std::memory_order_relaxed)) return ZoomBicubicReference(dst, src);
+bool ZoomBicubic(const TPixels32Desc& dst, const TPixels32Desc& src, const EngineOptions& options) {
+  if (options.reference) return ZoomBicubicReference(dst, src);
   if (Refused(dst, src)) return false;
   if (Empty(dst, src)) return true;
   const ZoomGeometry g = Geometry(dst, src);
-  if (!HasSse41()) {
-    ZoomRowsInParallel(dst, src, g, PlainSpan{src, g.step_x});
+  if (!CpuHasSse41()) {
+    ZoomRowsInParallel(dst, src, g, options, PlainSpan{src, g.step_x});
     return true;
   }
 
@@ -269,15 +252,15 @@ bool ZoomBicubic(const TPixels32Desc& dst, const TPixels32Desc& src) {
                                   _mm_setr_epi16(w2, w3, w2, w3, w2, w3, w2, w3),
                                   static_cast<std::ptrdiff_t>((x16 >> 16) - 1) * 4};
   }
-  const auto span = UseAvx2() ? InnerSpanAvx2 : InnerSpanSse41;
-  ZoomRowsInParallel(dst, src, g, [&](std::int32_t y16, std::int32_t, Pixel* out, std::int32_t count) {
+  const auto span = UsesAvx2(options) ? InnerSpanAvx2 : InnerSpanSse41;
+  ZoomRowsInParallel(dst, src, g, options, [&](std::int32_t y16, std::int32_t, Pixel* out, std::int32_t count) {
     span(src, y16, taps.data(), count, out);
   });
   return true;
 }
 
 bool ZoomPixels(const Pixel* src, std::int32_t src_w, std::int32_t src_h,
-                Pixel* dst, std::int32_t dst_w, std::int32_t dst_h) {
+                Pixel* dst, std::int32_t dst_w, std::int32_t dst_h, const EngineOptions& options) {
   if (src_w > kMaxZoomSide || src_h > kMaxZoomSide || dst_w > kMaxZoomSide ||
       dst_h > kMaxZoomSide)
     return false;
@@ -293,7 +276,7 @@ bool ZoomPixels(const Pixel* src, std::int32_t src_w, std::int32_t src_h,
   if (!overlap) {
     TPixels32Desc from{reinterpret_cast<std::uint8_t*>(const_cast<Pixel*>(src)), src_w * 4, src_w, src_h};
     TPixels32Desc to{reinterpret_cast<std::uint8_t*>(dst), dst_w * 4, dst_w, dst_h};
-    return ZoomBicubic(to, from);
+    return ZoomBicubic(to, from, options);
   }
   PixelBlock copy(src, src + src_count);
   TPixels32Desc from{BytesOf(copy), src_w * 4, src_w, src_h};
@@ -301,7 +284,7 @@ bool ZoomPixels(const Pixel* src, std::int32_t src_w, std::int32_t src_h,
   scratch.SetSize(dst_w, dst_h);
   TPixels32Desc to;
   scratch.LockBuf(to);
-  const bool ok = ZoomBicubic(to, from);
+  const bool ok = ZoomBicubic(to, from, options);
   std::memcpy(dst, to.pixels, dst_count * 4u);
   scratch.UnlockBuf();
   return ok;

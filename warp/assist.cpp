@@ -2,8 +2,9 @@
 
 #include <cstddef>
 
+#include "warp/arithmetic.h"
 #include "warp/assist_chain.h"
-#include "warp/fast_assist.h"
+#include "warp/fast_mapping.h"
 #include "warp/polyline.h"
 
 namespace quorvel {
@@ -21,7 +22,7 @@ void GenerateAssistPolyline_Dis(PolylineList& guides, PolylineList& out) {
   out.clear();
 
   const float l0 = guides[0].length;
-  const float step = static_cast<float>(0.5 / l0);  // +inf for a zero-length boundary
+  const float step = F(0.5 / D(l0));  // +inf for a zero-length boundary
 
   TPolyline q;
   q.segments.assign(n, TSegment{});
@@ -30,9 +31,9 @@ void GenerateAssistPolyline_Dis(PolylineList& guides, PolylineList& out) {
     AssistPolylineAt(guides, t, q);
     MeasurePolyline(q);
     q.t = t;
-    q.arc = static_cast<float>(static_cast<double>(t) * l0);
+    q.arc = F(D(t) * D(l0));
     out.push_back(q);
-    t = static_cast<float>(static_cast<double>(t) + step);
+    t = F(D(t) + D(step));
   } while (t <= 1.0f);
 
   AssistPolylineAt(guides, 1.0f, q);
@@ -46,14 +47,14 @@ TAssistCache& AssistSlot(TWarpEngine& engine, WarpKind kind) {
   return kind == WarpKind::Apply ? engine.job : engine.preview;
 }
 
-void RefreshAssistCache(TWarpEngine& engine, TAssistCache& slot) {
+void RefreshAssistCache(TWarpEngine& engine, TAssistCache& slot, const EngineOptions& options) {
   if (slot.key_side == engine.width && slot.key_shape == engine.selected && slot.key_shape != -1)
     return;
   ScalePolylines(slot.guides, engine.shape_polylines, engine.width);
-  if (engine.reference)
+  if (options.reference)
     GenerateAssistPolyline_Dis(slot.guides, slot.assist);
   else
-    GenerateAssistPolylineFast(slot.guides, slot.assist);
+    GenerateAssistPolylineFast(slot.guides, slot.assist, options);
   slot.key_side = engine.width;
   slot.key_shape = engine.selected;
 }

@@ -22,7 +22,8 @@ enum class WarpKind { Apply, Preview };
 TAssistCache& AssistSlot(TWarpEngine& engine, WarpKind kind);
 
 // Brings the slot up to date for (engine.width, engine.selected); call after
-// PrepareWarp has set the working side.
-void RefreshAssistCache(TWarpEngine& engine, TAssistCache& slot);
+// PrepareWarp has set the working side. The options choose the plain or the
+// fast generator (same polylines).
+void RefreshAssistCache(TWarpEngine& engine, TAssistCache& slot, const EngineOptions& options = {});
 
 }  // namespace quorvel

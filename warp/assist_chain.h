@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "warp/arithmetic.h"
 #include "warp/geometry.h"
 
 namespace quorvel {
@@ -16,10 +17,10 @@ void AssistChainAt(const PolylineList& guides, float t, TPolyline& q, Find&& fin
   const std::size_t n = guides.size();
   if (n == 0) return;
   TPointF previous{0.0f, 0.0f};
-  find(std::size_t{0}, static_cast<float>(static_cast<double>(guides[0].length) * t), previous);
+  find(std::size_t{0}, F(D(guides[0].length) * D(t)), previous);
   for (std::size_t i = 1; i < n; ++i) {
     TPointF point = previous;
-    find(i, static_cast<float>(static_cast<double>(t) * guides[i].length), point);
+    find(i, F(D(t) * D(guides[i].length)), point);
     TSegment& seg = q.segments[i - 1];
     seg.x1 = previous.x;
     seg.y1 = previous.y;

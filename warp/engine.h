@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "raster/engine_options.h"
 #include "raster/pixels.h"
 #include "warp/geometry.h"
 #include "warp/shape_entry.h"
@@ -44,9 +45,9 @@ struct TWarpEngine {
   // rasters of ray ranges beyond the one a caller lends.
   std::vector<PixelBlock> sweep_rasters;
 
-  // Runs the plain single-threaded engine, the one the fast paths are
-  // checked against byte for byte, instead of the fast paths.
-  bool reference = false;
+  // How the next job runs: the plain engine or the fast paths, threads,
+  // kernels. RunWarpJob reads it once, at its start, and passes it down.
+  EngineOptions options;
 };
 
 }  // namespace quorvel

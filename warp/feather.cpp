@@ -23,9 +23,9 @@ void ApplyFeather(TWarpEngine& engine, PolylineList& list) {
     const float length = p.length;
     if (feather_f > length || feather <= 0) continue;
     for (float s = 0.0f; s < feather_f; s = static_cast<float>(static_cast<double>(s) + 0.5)) {
-      const float v = static_cast<float>(static_cast<double>(s) / length);
+      const float v = F(D(s) / D(length));
       TPointF q;
-      if (!PointAtLength(p, static_cast<float>(static_cast<double>(p.length) * v), q)) continue;
+      if (!PointAtLength(p, F(D(p.length) * D(v)), q)) continue;
       const std::int64_t at = FeatherPixel(q, width, height);
       if (at < 0 || mask[at]) continue;
       std::uint8_t& alpha = dest[at * 4 + 3];

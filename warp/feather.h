@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "warp/arithmetic.h"
 #include "warp/engine.h"
 #include "warp/geometry.h"
 
@@ -29,8 +30,8 @@ inline FeatherBand PrepareFeather(TWarpEngine& engine) {
 // clamped from above, -1 when it lies below zero.
 inline std::int64_t FeatherPixel(TPointF q, std::int32_t width, std::int32_t height) {
   const double half_width = width * 0.5;
-  const double px = static_cast<float>(q.x + half_width);
-  const double py = static_cast<float>(q.y + half_width);
+  const double px = F(D(q.x) + half_width);
+  const double py = F(D(q.y) + half_width);
   if (!(px > -1.0) || !(py > -1.0)) return -1;
   const std::int32_t column = px >= width - 1 ? width - 1 : static_cast<std::int32_t>(px);
   const std::int32_t row = py >= height - 1 ? height - 1 : static_cast<std::int32_t>(py);
@@ -39,7 +40,7 @@ inline std::int64_t FeatherPixel(TPointF q, std::int32_t width, std::int32_t hei
 
 // trunc((s + 1) * k * alpha): the faded alpha at distance s from the rim.
 inline std::uint8_t FadedAlpha(float s, float k, std::uint8_t alpha) {
-  return static_cast<std::uint8_t>(static_cast<std::int32_t>((static_cast<double>(s) + 1.0) * k * alpha));
+  return static_cast<std::uint8_t>(static_cast<std::int32_t>((D(s) + 1.0) * D(k) * alpha));
 }
 
 }  // namespace quorvel

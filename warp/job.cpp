@@ -71,17 +71,20 @@ void DropJobMemory(TWarpEngine& engine, TImagePair& pair) {
   }
 }
 
-WarpOutcome RunJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps,
-                   const WarpPassCheck* between);
+WarpOutcome RunJob(TWarpEngine& engine, const EngineOptions& options, WarpKind kind, TImagePair& pair,
+                   const TStamps* stamps, const WarpPassCheck* between);
 
 }  // namespace
 
 bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps,
                 WarpOutcome* outcome, const WarpPassCheck* between) {
+  // The one place the job's way of running is read; everything below is
+  // handed these options.
+  const EngineOptions options = engine.options;
   WarpOutcome result = CheckJob(engine, kind, pair);
   if (result == WarpOutcome::kWarped) {
     try {
-      result = RunJob(engine, kind, pair, stamps, between);
+      result = RunJob(engine, options, kind, pair, stamps, between);
     } catch (const std::bad_alloc&) {
       DropJobMemory(engine, pair);
       result = WarpOutcome::kNoMemory;
@@ -94,20 +97,20 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
   return result == WarpOutcome::kWarped;
 }
 
-bool MakeWorkSquare(TImagePair& pair) {
+bool MakeWorkSquare(TImagePair& pair, const EngineOptions& options) {
   if (pair.src.empty()) return false;
   const std::int32_t side = pair.width > pair.height ? pair.width : pair.height;
   pair.squareSide = side;
   AllocBlock(pair.square, side, side);
-  return ZoomPixels(pair.src.data(), pair.width, pair.height, pair.square.data(), side, side);
+  return ZoomPixels(pair.src.data(), pair.width, pair.height, pair.square.data(), side, side, options);
 }
 
-bool MakeResult(TImagePair& pair) {
+bool MakeResult(TImagePair& pair, const EngineOptions& options) {
   pair.squareSide = pair.width > pair.height ? pair.width : pair.height;
   const std::size_t count = static_cast<std::size_t>(pair.width) * static_cast<std::size_t>(pair.height);
   if (pair.result.size() != count) AllocBlock(pair.result, pair.width, pair.height);
   return ZoomPixels(pair.square.data(), pair.squareSide, pair.squareSide, pair.result.data(),
-                    pair.width, pair.height);
+                    pair.width, pair.height, options);
 }
 
 void StampResult(TImagePair& pair, const TStamps* stamps) {
@@ -129,25 +132,27 @@ void StampResult(TImagePair& pair, const TStamps* stamps) {
 
 namespace {
 
-WarpOutcome RunJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TStamps* stamps,
-                   const WarpPassCheck* between) {
+// The reference passes or the fast ones, chosen here only.
+WarpOutcome RunJob(TWarpEngine& engine, const EngineOptions& options, WarpKind kind, TImagePair& pair,
+                   const TStamps* stamps, const WarpPassCheck* between) {
   const bool apply = kind == WarpKind::Apply;
+  const bool plain = options.reference;
   auto go_on = [between](int passes_done) { return !between || (*between)(passes_done); };
-  if (!MakeWorkSquare(pair)) return WarpOutcome::kNoShape;
+  if (!MakeWorkSquare(pair, options)) return WarpOutcome::kNoShape;
   if (!go_on(1)) return WarpOutcome::kStopped;
   const std::int32_t side = pair.squareSide;
-  if (engine.reference) {
+  if (plain) {
     PrepareWarp(engine, side, pair.square.data());
   } else {
     // The square moves into the engine instead of being copied; the pair
     // keeps the engine's old block, lent to the mapping below.
-    PrepareWarp(engine, side, nullptr);
+    PrepareWarpFast(engine, side, options);
     engine.src.swap(pair.square);
   }
 
   const Clock::time_point t0 = Clock::now();
   TAssistCache& slot = AssistSlot(engine, kind);
-  RefreshAssistCache(engine, slot);
+  RefreshAssistCache(engine, slot, options);
   Clock::time_point t1;
   if (apply) {
     std::fprintf(stderr, "GenerateAssistPolyline_Dis time = %d.\n", MillisecondsSince(t0));
@@ -157,18 +162,18 @@ WarpOutcome RunJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const T
   if (!go_on(2)) return WarpOutcome::kStopped;
 
   // The two passes of MapAllPixels, with a stop between them.
-  if (engine.reference)
+  if (plain)
     SquareToDisk(engine);
   else
-    SquareToDiskFast(engine);
+    SquareToDiskFast(engine, options);
   if (!go_on(3)) return WarpOutcome::kStopped;
-  if (engine.reference) {
+  if (plain) {
     SweepRays(engine, slot.assist);
   } else {
     // The square's block holds nothing of use now, and the result is
     // remade from scratch below: both lend their memory to the sweep.
     // SquareToDiskFast leaves dest all background.
-    SweepRaysFast(engine, slot.assist, SweepSpare{&pair.square, &pair.result}, true);
+    SweepRaysFast(engine, slot.assist, options, SweepSpare{&pair.square, &pair.result}, true);
 #if defined(__GLIBC__)
     // The passes' tables would otherwise stay resident while the result is
     // made and saved.
@@ -178,14 +183,17 @@ WarpOutcome RunJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const T
   if (!go_on(4)) return WarpOutcome::kStopped;
   if (apply) {
     std::fprintf(stderr, "MapAllPixels time = %d ms.\n", MillisecondsSince(t1));
-    if (engine.reference)
+    if (plain)
       ApplyFeather(engine, slot.assist);
     else
-      ApplyFeatherFast(engine, slot.assist);
+      ApplyFeatherFast(engine, slot.assist, options);
   }
   if (!go_on(5)) return WarpOutcome::kStopped;
-  std::memcpy(pair.square.data(), engine.dest.data(), engine.dest.size() * sizeof(Pixel));
-  if (!MakeResult(pair)) return WarpOutcome::kNoShape;
+  if (plain)
+    std::memcpy(pair.square.data(), engine.dest.data(), engine.dest.size() * sizeof(Pixel));
+  else
+    CopyPixelsFast(pair.square.data(), engine.dest.data(), engine.dest.size(), options);
+  if (!MakeResult(pair, options)) return WarpOutcome::kNoShape;
   StampResult(pair, stamps);
   return WarpOutcome::kWarped;
 }

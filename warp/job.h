@@ -19,10 +19,10 @@ struct TStamps {
 };
 
 // pair.square = pair.src stretched to S x S, S = max(width, height).
-bool MakeWorkSquare(TImagePair& pair);
+bool MakeWorkSquare(TImagePair& pair, const EngineOptions& options = {});
 
 // pair.result = pair.square stretched back to width x height.
-bool MakeResult(TImagePair& pair);
+bool MakeResult(TImagePair& pair, const EngineOptions& options = {});
 
 // Lays the stamp grid over pair.result; with no stamps (no main window)
 // nothing is laid.
@@ -43,6 +43,7 @@ enum class WarpOutcome {
 };
 
 // The whole job of one kind on one pair; true when a result was produced.
+// engine.options, read once at the start, decide how every pass runs.
 // Apply uses the job cache slot, writes the two timing lines to stderr and
 // applies the feather; Preview uses the preview slot and does neither.
 // A job that cannot fit in memory, or whose shape would give too large an

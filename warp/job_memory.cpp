@@ -19,7 +19,8 @@ double OuterLength(const PolylineList& shape) {
   if (shape.empty()) return 0.0;
   double length = 0.0;
   for (const TSegment& s : shape[0].segments)
-    length += std::hypot(static_cast<double>(s.x2) - s.x1, static_cast<double>(s.y2) - s.y1);
+    length += std::hypot(static_cast<double>(s.x2) - static_cast<double>(s.x1),
+                         static_cast<double>(s.y2) - static_cast<double>(s.y1));
   return length;
 }
 
@@ -55,7 +56,7 @@ TJobNeed EstimateWarpJob(const TWarpEngine& engine, WarpKind kind, const TImageP
 
   // Two threads' sweep layers fit in the blocks lent to it; each further
   // thread takes a raster, and every thread but the first its written-bits.
-  const std::uint64_t threads = engine.reference ? 1 : static_cast<std::uint64_t>(WorkerThreads());
+  const std::uint64_t threads = static_cast<std::uint64_t>(ThreadsOf(engine.options));
   const std::uint64_t sweep = (threads > 2 ? (threads - 2) * square : 0) + (threads - 1) * (side * side / 8);
 
   const std::uint64_t total = 3 * square + picture + sweep + assist_bytes + kTableBytesPerSide * side;

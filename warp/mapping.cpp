@@ -1,11 +1,11 @@
-// Arithmetic model: every expression is evaluated in double; a value becomes
-// float32 exactly where it is stored in a float (the static_casts below).
+// The plain engine, written as the arithmetic reads (warp/arithmetic.h).
 #include "warp/mapping.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "warp/arithmetic.h"
 #include "warp/polyline.h"
 
 namespace quorvel {
@@ -14,16 +14,6 @@ namespace {
 constexpr float kHalfPiF = static_cast<float>(1.5707963267948966);   // 1.5707964
 constexpr float kPiF32 = static_cast<float>(3.141592653589793);      // 3.1415927
 constexpr float kThreeHalfPiF = static_cast<float>(4.71238898038469);  // 4.712389
-
-inline float F(double v) { return static_cast<float>(v); }
-
-// Truncation toward zero; NaN and values at or below -1 give -1 (dropped by
-// the callers), values beyond int range the largest int (clamped later).
-inline std::int32_t TruncIndex(double v) {
-  if (!(v > -1.0)) return -1;
-  if (v >= 2147483647.0) return 2147483647;
-  return static_cast<std::int32_t>(v);
-}
 
 }  // namespace
 
@@ -47,15 +37,15 @@ void SampleBilinear(TWarpEngine& engine, float sx, float sy, float dx, float dy)
   const std::int32_t height = engine.height;
   std::int32_t m = TruncIndex(sx);
   std::int32_t h = TruncIndex(sy);
-  const float fx = F(static_cast<double>(sx) - m);
-  const float fy = F(static_cast<double>(sy) - h);
-  const float w00 = F((1.0 - fx) * (1.0 - fy));
-  const float w01 = F((1.0 - fx) * fy);
-  const float w10 = F(static_cast<double>(fx) * (1.0 - fy));
-  const float w11 = F(static_cast<double>(fx) * fy);
+  const float fx = F(D(sx) - m);
+  const float fy = F(D(sy) - h);
+  const float w00 = F((1.0 - D(fx)) * (1.0 - D(fy)));
+  const float w01 = F((1.0 - D(fx)) * D(fy));
+  const float w10 = F(D(fx) * (1.0 - D(fy)));
+  const float w11 = F(D(fx) * D(fy));
 
-  std::int32_t x = TruncIndex(static_cast<double>(dx) + 0.5);
-  std::int32_t y = TruncIndex(static_cast<double>(dy) + 0.5);
+  std::int32_t x = TruncIndex(D(dx) + 0.5);
+  std::int32_t y = TruncIndex(D(dy) + 0.5);
   if (x >= width) x = width - 1;
   if (y >= height) y = height - 1;
   // At the last column or row the 2 x 2 block moves one pixel inwards and
@@ -74,8 +64,7 @@ void SampleBilinear(TWarpEngine& engine, float sx, float sy, float dx, float dy)
                     static_cast<std::size_t>(height - 1 - y) * row + static_cast<std::size_t>(x) * 4u;
   const int channels = engine.bytes_per_pixel == 4 ? 4 : 3;
   for (int b = 0; b < channels; ++b) {
-    const double value = p01[b] * static_cast<double>(w01) + p00[b] * static_cast<double>(w00) +
-                         p10[b] * static_cast<double>(w10) + p11[b] * static_cast<double>(w11);
+    const double value = p01[b] * D(w01) + p00[b] * D(w00) + p10[b] * D(w10) + p11[b] * D(w11);
     d[b] = static_cast<std::uint8_t>(static_cast<std::int32_t>(value));
   }
 }
@@ -83,24 +72,17 @@ void SampleBilinear(TWarpEngine& engine, float sx, float sy, float dx, float dy)
 void SquareToDisk(TWarpEngine& engine) {
   const float r_centre = WarpCentre(engine);
   const double centre = r_centre;
-  const float r_squared = F(centre * centre);
   const bool vertical = engine.direction == 0;
-  for (float c = -r_centre; c <= r_centre; c = F(static_cast<double>(c) + 0.5)) {
-    const float c_squared = F(static_cast<double>(c) * c);
-    const float r = F(std::sqrt(static_cast<double>(F(static_cast<double>(r_squared) - c_squared))));
-    const float u0 = -r;
-    if (std::fabs(static_cast<double>(u0) - r) < 1e-7) continue;  // no chord
-    const float v = F(2.0 * centre / (static_cast<double>(r) - u0));  // squeeze factor R / r
-    const float along = F(centre + c);
-    for (float u = u0; u <= r; u = F(static_cast<double>(u) + 0.5)) {
-      const float squeezed = F(centre + F(static_cast<double>(v) * u));
-      const float chord = F(centre + u);
+  ForEachChord(r_centre, [&](const ChordGeometry& chord) {
+    HalfSteps(-chord.r, chord.r, [&](float u) {
+      const float squeezed = ChordSqueezed(centre, chord.v, u);
+      const float across = ChordAcross(centre, u);
       if (vertical)
-        SampleBilinear(engine, along, squeezed, along, chord);
+        SampleBilinear(engine, chord.along, squeezed, chord.along, across);
       else
-        SampleBilinear(engine, squeezed, along, chord, along);
-    }
-  }
+        SampleBilinear(engine, squeezed, chord.along, across, chord.along);
+    });
+  });
   engine.src = engine.dest;
   FillBackground(engine);
 }
@@ -109,7 +91,7 @@ std::int32_t SelectAssistPolyline(const PolylineList& list, std::int32_t angle, 
   const std::int64_t n = static_cast<std::int64_t>(list.size());
   if (n == 0) return 0;
   const std::int64_t a = (360 - static_cast<std::int64_t>(angle)) * n / 360;
-  const std::int64_t b = static_cast<std::int64_t>(static_cast<double>(theta) / kTwoPiF * n + 0.5);
+  const std::int64_t b = static_cast<std::int64_t>(D(theta) / kTwoPiF * static_cast<double>(n) + 0.5);
   std::int64_t index = (a + b) % n;
   if (index < 0) index += n;  // only for an angle outside 0..360
   return static_cast<std::int32_t>(index);
@@ -120,25 +102,25 @@ TPointF RayEnd(float r, float theta) {
   float y;
   bool negative_x;
   if (theta <= kHalfPiF) {
-    const float sine = F(std::sin(static_cast<double>(F(static_cast<double>(kHalfPiF) - theta))));
-    y = F(radius * sine);
+    const float sine = F(std::sin(D(F(D(kHalfPiF) - D(theta)))));
+    y = F(radius * D(sine));
     negative_x = false;
   } else if (theta <= kPiF32) {
-    const float sine = F(std::sin(static_cast<double>(F(static_cast<double>(theta) - kHalfPiF))));
-    y = F(-radius * sine);
+    const float sine = F(std::sin(D(F(D(theta) - D(kHalfPiF)))));
+    y = F(-radius * D(sine));
     negative_x = false;
   } else if (theta <= kThreeHalfPiF) {
-    const float sine = F(std::sin(static_cast<double>(F(static_cast<double>(kThreeHalfPiF) - theta))));
-    y = F(-radius * sine);
+    const float sine = F(std::sin(D(F(D(kThreeHalfPiF) - D(theta)))));
+    y = F(-radius * D(sine));
     negative_x = true;
   } else {
-    const float sine = F(std::sin(static_cast<double>(F(static_cast<double>(theta) - kThreeHalfPiF))));
-    y = F(radius * sine);
+    const float sine = F(std::sin(D(F(D(theta) - D(kThreeHalfPiF)))));
+    y = F(radius * D(sine));
     negative_x = true;
   }
   // R^2 and y^2 are exact in double; only their difference is rounded.
-  const float diff = F(std::max(0.0, radius * radius - static_cast<double>(y) * y));
-  const float x = F(std::sqrt(static_cast<double>(diff)));
+  const float diff = F(std::max(0.0, radius * radius - D(y) * D(y)));
+  const float x = F(std::sqrt(D(diff)));
   return TPointF{negative_x ? -x : x, y};
 }
 
@@ -147,26 +129,24 @@ void MapRay(TWarpEngine& engine, const PolylineList& list, float theta) {
   const float r_centre = WarpCentre(engine);
   const double centre = r_centre;
   const TPointF end = RayEnd(r_centre, theta);
-  for (float b = 0.0f; b <= r_centre; b = F(static_cast<double>(b) + 0.5)) {
-    const float e = F(b / centre);  // 0 at the centre, 1 at the rim
-    const float sx = F(F(static_cast<double>(end.x) * e) + centre);
-    const float sy = F(F(static_cast<double>(end.y) * e) + centre);
-    const float s = F(static_cast<double>(F(1.0 - e)) * p.length);
+  ForEachRayStep(r_centre, [&](float e, float one_minus_e) {
+    const float sx = RaySource(end.x, e, centre);
+    const float sy = RaySource(end.y, e, centre);
     TPointF q;
-    if (PointAtLength(p, s, q))
-      SampleBilinear(engine, sx, sy, F(q.x + centre), F(q.y + centre));
-  }
+    if (PointAtLength(p, RayDistance(one_minus_e, p.length), q))
+      SampleBilinear(engine, sx, sy, F(D(q.x) + centre), F(D(q.y) + centre));
+  });
 }
 
 std::vector<float> RayAngles(float r) {
-  const float circ = F(static_cast<double>(r) * kTwoPiF);
-  const float step = F(kPiF / circ);  // about half a pixel at the rim
+  const float circ = F(D(r) * kTwoPiF);
+  const float step = F(kPiF / D(circ));  // about half a pixel at the rim
   std::vector<float> angles;
   float theta = 0.0f;
   do {
     angles.push_back(theta);
-    theta = F(static_cast<double>(theta) + step);
-  } while (theta <= kTwoPiF);
+    theta = F(D(theta) + D(step));
+  } while (D(theta) <= kTwoPiF);
   angles.push_back(theta);
   return angles;
 }

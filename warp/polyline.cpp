@@ -4,16 +4,18 @@
 
 #include <cmath>
 
+#include "warp/arithmetic.h"
+
 namespace quorvel {
 
 bool MeasurePolyline(TPolyline& p) {
   float total = 0.0f;
   for (TSegment& seg : p.segments) {
-    const double dx = static_cast<double>(seg.x1) - seg.x2;
-    const double dy = static_cast<double>(seg.y1) - seg.y2;
+    const double dx = D(seg.x1) - D(seg.x2);
+    const double dy = D(seg.y1) - D(seg.y2);
     const float squared = static_cast<float>(dx * dx + dy * dy);
     seg.length = static_cast<float>(std::sqrt(static_cast<double>(squared)));
-    total = static_cast<float>(static_cast<double>(total) + seg.length);
+    total = F(D(total) + D(seg.length));
     seg.cum_length = total;
   }
   p.length = total;
@@ -31,15 +33,13 @@ bool PointAtLength(const TPolyline& p, float s, TPointF& out) {
     const float end = seg.cum_length;
     // Checked before the range test: a zero-length segment answers only its
     // own position, so the search never divides by a zero length.
-    if (std::fabs(static_cast<double>(start) - end) < 1e-7 &&
-        std::fabs(static_cast<double>(start) - s) < 1e-7) {
+    if (std::fabs(D(start) - D(end)) < 1e-7 &&
+        std::fabs(D(start) - D(s)) < 1e-7) {
       out = TPointF{seg.x1, seg.y1};
       return true;
     }
     if (start <= s && s <= end) {
-      const float d = static_cast<float>((static_cast<double>(s) - start) / seg.length);
-      out = TPointF{static_cast<float>(seg.x1 + (static_cast<double>(seg.x2) - seg.x1) * d),
-                    static_cast<float>(seg.y1 + (static_cast<double>(seg.y2) - seg.y1) * d)};
+      out = PointInSegment(seg, start, s);
       return true;
     }
     if (s < start)
@@ -55,10 +55,10 @@ void ScalePolylines(PolylineList& dst, const PolylineList& src, std::int32_t sid
   const float k = static_cast<float>(side / 300.0);
   for (TPolyline& p : dst) {
     for (TSegment& seg : p.segments) {
-      seg.x1 = static_cast<float>(static_cast<double>(seg.x1) * k);
-      seg.y1 = static_cast<float>(static_cast<double>(seg.y1) * k);
-      seg.x2 = static_cast<float>(static_cast<double>(seg.x2) * k);
-      seg.y2 = static_cast<float>(static_cast<double>(seg.y2) * k);
+      seg.x1 = F(D(seg.x1) * D(k));
+      seg.y1 = F(D(seg.y1) * D(k));
+      seg.x2 = F(D(seg.x2) * D(k));
+      seg.y2 = F(D(seg.y2) * D(k));
     }
   }
 }

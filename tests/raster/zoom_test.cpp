@@ -164,13 +164,12 @@ TEST(ZoomBicubic, FastPathMatchesThePlainResamplerByteForByte) {
       ASSERT_TRUE(ZoomBicubicReference(a, from));
       // One thread on the widest kernels, three on SSE4.1.
       for (int threads : {1, 3}) {
-        SetWorkerThreads(threads);
-        AllowWideZoomKernels(threads == 1);
-        ASSERT_TRUE(ZoomBicubic(b, from));
+        EngineOptions options;
+        options.threads = threads;
+        options.kernels = threads == 1 ? EngineKernels::kWidest : EngineKernels::kPortable;
+        ASSERT_TRUE(ZoomBicubic(b, from, options));
         ASSERT_EQ(plain, fast) << sw << "x" << sh << " -> " << dw << "x" << dh << ", " << threads;
       }
-      SetWorkerThreads(0);
-      AllowWideZoomKernels(true);
     }
   }
 }

@@ -4,11 +4,12 @@
 #include <cmath>
 #include <string>
 
-#include "raster/parallel.h"
+#include "raster/engine_options.h"
 #include "tests/support/test_shapes.h"
 #include "warp/assist.h"
-#include "warp/fast_assist.h"
+#include "warp/fast/fast_internal.h"
 #include "warp/fast_mapping.h"
+#include "warp/mapping.h"
 #include "warp/job.h"
 #include "warp/polyline.h"
 
@@ -89,11 +90,11 @@ TEST_P(FastPath, RunWarpJobMatchesThePlainEngineByteForByte) {
   // Two threads with the widest kernels the CPU has, three with the
   // portable ones; four sample every step, as for the largest squares.
   for (int threads : {2, 3, 4}) {
-    SetWorkerThreads(threads);
-    AllowWideKernels(threads != 3);
-    AllowSampleIds(threads != 4);
     TWarpEngine plain, fast;
-    plain.reference = true;
+    plain.options = ReferenceOptions();
+    fast.options.threads = threads;
+    fast.options.kernels = threads != 3 ? EngineKernels::kWidest : EngineKernels::kPortable;
+    fast.options.sample_ids = threads != 4;
     for (TWarpEngine* e : {&plain, &fast}) {
       e->shape_polylines = c.shape();
       e->selected = 0;
@@ -117,9 +118,6 @@ TEST_P(FastPath, RunWarpJobMatchesThePlainEngineByteForByte) {
     const TAssistCache& fs = AssistSlot(fast, c.kind);
     ASSERT_EQ(ps.assist.size(), fs.assist.size());
   }
-  SetWorkerThreads(0);
-  AllowWideKernels(true);
-  AllowSampleIds(true);
 }
 
 const Case kCases[] = {
@@ -162,7 +160,7 @@ TEST(ReferenceBytes, DestAndResultOfFixedJobsAreUnchanged) {
   for (std::size_t i = 0; i < std::size(kCases); ++i) {
     const Case& c = kCases[i];
     TWarpEngine plain;
-    plain.reference = true;
+    plain.options = ReferenceOptions();
     plain.shape_polylines = c.shape();
     plain.selected = 0;
     plain.direction = c.direction;
@@ -177,6 +175,32 @@ TEST(ReferenceBytes, DestAndResultOfFixedJobsAreUnchanged) {
   }
 }
 
+// The largest squares need more id layers than threads, each counting its
+// rays from its own first; a small layer size makes that happen at a side
+// the plain engine can check.
+TEST(FastSweep, ManySmallIdLayersGiveThePlainBytes) {
+  for (EngineKernels kernels : {EngineKernels::kWidest, EngineKernels::kPortable}) {
+    for (std::size_t rays_per_layer : {1u, 7u, 500u}) {
+      TWarpEngine plain, fast;
+      TImagePair pair = Picture(211, 211);
+      for (TWarpEngine* e : {&plain, &fast}) {
+        e->shape_polylines = Many();
+        e->selected = 0;
+        e->angle = 33;
+        PrepareWarp(*e, 211, pair.src.data());
+        RefreshAssistCache(*e, e->job, ReferenceOptions());
+        SquareToDisk(*e);
+      }
+      SweepRays(plain, plain.job.assist);
+      EngineOptions options;
+      options.threads = 2;
+      options.kernels = kernels;
+      fast::SweepRaysByIds(fast, fast.job.assist, options, {}, true, rays_per_layer);
+      EXPECT_TRUE(plain.dest == fast.dest) << rays_per_layer << " rays a layer";
+    }
+  }
+}
+
 TEST(FastAssist, MatchesThePlainGeneratorOnEveryField) {
   for (PolylineList (*shape)() : {One, Two, Many, Rings, ZeroOuter, Unruly}) {
     for (int side : {15, 100, 999, 2000}) {
@@ -184,9 +208,9 @@ TEST(FastAssist, MatchesThePlainGeneratorOnEveryField) {
       ScalePolylines(g1, shape(), side);
       g2 = g1;
       GenerateAssistPolyline_Dis(g1, plain);
-      SetWorkerThreads(3);
-      GenerateAssistPolylineFast(g2, fast);
-      SetWorkerThreads(0);
+      EngineOptions three;
+      three.threads = 3;
+      GenerateAssistPolylineFast(g2, fast, three);
       ASSERT_EQ(plain.size(), fast.size()) << side;
       for (std::size_t i = 0; i < plain.size(); ++i) {
         ASSERT_EQ(plain[i].t, fast[i].t) << i;

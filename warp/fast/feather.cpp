@@ -6,11 +6,9 @@
 #include <vector>
 
 #include "raster/parallel.h"
+#include "warp/fast/fast_internal.h"
 #include "warp/fast_mapping.h"
 #include "warp/feather.h"
-#include "warp/mapping.h"
-#include "warp/polyline.h"
-#include "warp/polyline_walk.h"
 
 namespace quorvel {
 namespace {
@@ -22,7 +20,7 @@ struct Reach {
 
 }  // namespace
 
-void ApplyFeatherFast(TWarpEngine& engine, PolylineList& list) {
+void ApplyFeatherFast(TWarpEngine& engine, PolylineList& list, const EngineOptions& options) {
   const FeatherBand band = PrepareFeather(engine);
   if (band.width <= 0) return;
   const std::int32_t feather = band.width;
@@ -31,7 +29,7 @@ void ApplyFeatherFast(TWarpEngine& engine, PolylineList& list) {
   const float k = band.k;
   const float feather_f = static_cast<float>(feather);
 
-  const int ranges = ThreadsFor(static_cast<std::int64_t>(list.size()) * feather, 1 << 14);
+  const int ranges = ThreadsFor(options, static_cast<std::int64_t>(list.size()) * feather, 1 << 14);
   std::vector<std::vector<Reach>> reaches(static_cast<std::size_t>(ranges));
   ForEachRange(static_cast<std::int64_t>(list.size()), ranges, [&](std::int64_t begin, std::int64_t end, int r) {
     std::vector<Reach>& out = reaches[r];
@@ -42,10 +40,10 @@ void ApplyFeatherFast(TWarpEngine& engine, PolylineList& list) {
       if (feather_f > length) continue;
       std::size_t hint = 0;
       std::int64_t previous = -1;
-      for (float s = 0.0f; s < feather_f; s = static_cast<float>(static_cast<double>(s) + 0.5)) {
-        const float v = static_cast<float>(static_cast<double>(s) / length);
+      for (float s = 0.0f; s < feather_f; s = F(D(s) + 0.5)) {
+        const float v = F(D(s) / D(length));
         TPointF q;
-        if (!PointAtLengthWalk(p, static_cast<float>(static_cast<double>(p.length) * v), hint, q)) continue;
+        if (!fast::PointAtLengthWalk(p, F(D(p.length) * D(v)), hint, q)) continue;
         const std::int64_t at = FeatherPixel(q, width, height);
         // A repeat of the pixel just reached can never decide anything.
         if (at < 0 || at == previous) continue;

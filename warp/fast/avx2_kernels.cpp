@@ -10,13 +10,12 @@
 
 #include <cstring>
 
-#include "warp/fast_mapping_detail.h"
+#include "warp/fast/fast_internal.h"
 #include "warp/mapping.h"
-#include "warp/polyline.h"
 
 #define QUORVEL_AVX2 __attribute__((target("avx2")))
 
-namespace quorvel::fast_mapping {
+namespace quorvel::fast {
 namespace {
 
 // Each double lane rounded to float32, back in double.
@@ -68,7 +67,7 @@ QUORVEL_AVX2 __m128i Fetch4(const SampleTarget& t, __m256d sx, __m256d sy, __m12
   alignas(16) std::int32_t from[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(from),
                   _mm_and_si128(_mm_add_epi32(_mm_mullo_epi32(h, _mm_set1_epi32(t.width)), m), valid));
-  const std::uint32_t* s = reinterpret_cast<const std::uint32_t*>(t.src);
+  const std::uint32_t* s = t.src;
   const std::size_t w = static_cast<std::size_t>(t.width);
   // Each lane's two neighbours in a row are one 8-byte load; the pairs are
   // then dealt into a vector per tap.
@@ -161,20 +160,23 @@ QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d
   for (int j = 0; j < 4; ++j) {
     if (!(lanes >> j & 1)) continue;
     const std::size_t d = static_cast<std::uint32_t>(to[j]);
-    std::uint32_t value = result[j];
-    if (!t.alpha) value = (value & 0x00FFFFFFu) | (t.dest[d] & 0xFF000000u);
-    t.dest[d] = value;
+    t.dest[d] = result[j];
     if (t.written) MarkWritten(t.written, d);
   }
 }
 
-// The recorded ids of four pixels from d on: the last layer that has one.
-QUORVEL_AVX2 inline __m128i LayeredIds(const ResolveJob& job, std::size_t d) {
+// The recorded ids of four pixels from d on: the last layer that has one,
+// and that layer's first ray in `first`.
+QUORVEL_AVX2 inline __m128i LayeredIds(const ResolveJob& job, std::size_t d, __m128i& first) {
   const __m128i none = _mm_set1_epi32(-1);
-  __m128i id = _mm_loadu_si128(reinterpret_cast<const __m128i*>(job.layers[job.layer_count - 1] + d));
-  for (int l = job.layer_count - 1; l-- > 0;) {
+  const int last = job.layer_count - 1;
+  __m128i id = _mm_loadu_si128(reinterpret_cast<const __m128i*>(job.layers[last] + d));
+  first = _mm_set1_epi32(static_cast<int>(job.layer_first[last]));
+  for (int l = last; l-- > 0;) {
     const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(job.layers[l] + d));
-    id = _mm_blendv_epi8(id, below, _mm_cmpeq_epi32(id, none));
+    const __m128i missing = _mm_cmpeq_epi32(id, none);
+    id = _mm_blendv_epi8(id, below, missing);
+    first = _mm_blendv_epi8(first, _mm_set1_epi32(static_cast<int>(job.layer_first[l])), missing);
   }
   return id;
 }
@@ -189,11 +191,6 @@ QUORVEL_AVX2 inline __m128i Low16(__m128i id) { return _mm_and_si128(id, _mm_set
 QUORVEL_AVX2 inline __m256d Load4(const float* v) { return _mm256_cvtps_pd(_mm_loadu_ps(v)); }
 
 }  // namespace
-
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("sse4.1");
-  return has;
-}
 
 QUORVEL_AVX2 void MapChordsAvx2(const SampleTarget& target, const Chord* chords, std::size_t count,
                                 float r_centre, bool vertical) {
@@ -236,6 +233,7 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
   const __m128i none = _mm_set1_epi32(-1);
   for (std::size_t a = first, end = first + count; a < end;) {
     const std::int32_t line = chords[a].line;
+    const std::size_t line_first = a;
     std::size_t b = a;
     std::int32_t lo = length, hi = -1;
     for (; b < end && chords[b].line == line; ++b) {
@@ -245,7 +243,7 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
       const __m256d r = _mm256_set1_pd(chord.r);
       // The u walk is exact: lane u = -r + k / 2 (see SampleSources).
       __m256d ud = _mm256_sub_pd(_mm256_mul_pd(_mm256_setr_pd(0, 1, 2, 3), half), r);
-      std::uint32_t id = SampleId(static_cast<std::uint32_t>(b), 0);
+      std::uint32_t id = SampleId(static_cast<std::uint32_t>(b - line_first), 0);
       for (int lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ)); lanes;
            lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ)), id += 4) {
         const __m256d squeezed = RoundF(_mm256_add_pd(centre, RoundF(_mm256_mul_pd(v, ud))));
@@ -286,10 +284,10 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
       const __m128i kept = _mm_andnot_si128(missing, id);
       const __m128i c = High16(kept);
       const __m256d u = RoundF(_mm256_sub_pd(_mm256_mul_pd(half, _mm256_cvtepi32_pd(Low16(kept))),
-                                             Gather4(s.half.data(), c)));
+                                             Gather4(s.half.data() + line_first, c)));
       const __m256d squeezed =
-          RoundF(_mm256_add_pd(centre, RoundF(_mm256_mul_pd(Gather4(s.squeeze.data(), c), u))));
-      const __m256d along = Gather4(s.along.data(), c);
+          RoundF(_mm256_add_pd(centre, RoundF(_mm256_mul_pd(Gather4(s.squeeze.data() + line_first, c), u))));
+      const __m256d along = Gather4(s.along.data() + line_first, c);
       const __m256d sx = vertical ? along : squeezed;
       const __m256d sy = vertical ? squeezed : along;
       const __m128i m0 = TruncIndex4(sx), h0 = TruncIndex4(sy);
@@ -302,9 +300,7 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
         const std::int32_t pos = p + j;
         const std::size_t d = vertical ? static_cast<std::size_t>(t.height - 1 - pos) * t.width + line
                                        : static_cast<std::size_t>(t.height - 1 - line) * t.width + pos;
-        std::uint32_t out = value[j];
-        if (!t.alpha) out = (out & 0x00FFFFFFu) | (t.dest[d] & 0xFF000000u);
-        t.dest[d] = out;
+        t.dest[d] = value[j];
       }
     }
   }
@@ -324,7 +320,7 @@ QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& li
     const float theta = angles[r];
     const TPolyline& p = list[SelectAssistPolyline(list, angle, theta)];
     const TPointF end = RayEnd(r_centre, theta);
-    const std::uint32_t ray_id = SampleId(first + static_cast<std::uint32_t>(r), 0);
+    const std::uint32_t ray_id = RayId(target, first + static_cast<std::uint32_t>(r), 0);
     const __m256d end_x = _mm256_set1_pd(end.x);
     const __m256d end_y = _mm256_set1_pd(end.y);
     const __m256d length = _mm256_set1_pd(p.length);
@@ -353,7 +349,7 @@ QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& li
         }
         const TSegment& g = seg[k];
         const __m256d from = _mm256_set1_pd(start);
-        const __m256d margin = _mm256_set1_pd(1e-7);
+        const __m256d margin = _mm256_set1_pd(kWalkMargin);
         const __m256d after_start = _mm256_sub_pd(s_lanes, from);
         const __m256d before_end = _mm256_sub_pd(_mm256_set1_pd(g.cum_length), s_lanes);
         const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(after_start, margin, _CMP_GE_OQ),
@@ -378,18 +374,12 @@ QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& li
           --k;
           start = k ? seg[k - 1].cum_length : 0.0f;
         }
-        const double at = s;
         TPointF q;
         bool found = true;
-        // Strictly inside one segment, the binary search would pick it too.
-        if (at - start >= 1e-7 && static_cast<double>(seg[k].cum_length) - at >= 1e-7) {
-          const TSegment& g = seg[k];
-          const float d = static_cast<float>((at - start) / g.length);
-          q = TPointF{static_cast<float>(g.x1 + (static_cast<double>(g.x2) - g.x1) * d),
-                      static_cast<float>(g.y1 + (static_cast<double>(g.y2) - g.y1) * d)};
-        } else {
+        if (WellInside(start, seg[k].cum_length, s))
+          q = PointInSegment(seg[k], start, s);
+        else
           found = PointAtLength(p, s, q);
-        }
         if (!found) continue;
         lanes |= 1 << j;
         qx[j] = q.x;
@@ -417,10 +407,12 @@ QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& t, const SampleSources& s,
   const __m256d centre = _mm256_set1_pd(s.r_centre);
   const __m128i none = _mm_set1_epi32(-1);
   const __m128i background = _mm_set1_epi32(static_cast<int>(job.background));
-  const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m128i shift = _mm_cvtsi32_si128(s.id_shift);
+  const __m128i step_mask = _mm_set1_epi32(static_cast<int>((1u << s.id_shift) - 1));
   std::size_t d = begin;
   for (; d + 4 <= end; d += 4) {
-    const __m128i found = LayeredIds(job, d);
+    __m128i first;
+    const __m128i found = LayeredIds(job, d, first);
     const __m128i missing = _mm_cmpeq_epi32(found, none);
     __m128i* at = reinterpret_cast<__m128i*>(t.dest + d);
     const __m128i prior = job.restore ? background : _mm_loadu_si128(at);
@@ -428,20 +420,20 @@ QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& t, const SampleSources& s,
       if (job.restore) _mm_storeu_si128(at, background);
       continue;
     }
-    // Lanes without an id read ray 0, step 0: a point inside the raster.
+    // Lanes without an id read a layer's first ray, step 0: a point inside
+    // the raster.
     const __m128i id = _mm_andnot_si128(missing, found);
-    const __m128i r = High16(id);
-    const __m256d e = Gather4(s.steps->e.data(), Low16(id));
+    const __m128i r = _mm_add_epi32(first, _mm_srl_epi32(id, shift));
+    const __m256d e = Gather4(s.steps->e.data(), _mm_and_si128(id, step_mask));
     const __m256d sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_x.data(), r), e)), centre));
     const __m256d sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_y.data(), r), e)), centre));
     const __m128i m0 = TruncIndex4(sx), h0 = TruncIndex4(sy);
     const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
     const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
-    __m128i out = Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1));
-    if (!t.alpha) out = _mm_or_si128(_mm_andnot_si128(alpha, out), _mm_and_si128(prior, alpha));
+    const __m128i out = Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1));
     _mm_storeu_si128(at, _mm_blendv_epi8(out, prior, missing));
   }
   ResolveRays(t, s, job, d, end);
 }
 
-}  // namespace quorvel::fast_mapping
+}  // namespace quorvel::fast

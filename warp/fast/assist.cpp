@@ -1,38 +1,36 @@
 // The t values come from a float32 running sum, so they are listed first,
 // one after the other; the polylines for them are independent and are built
 // in contiguous ranges, each guide walked forward from where it last was.
-#include "warp/fast_assist.h"
-
 #include <vector>
 
 #include "raster/parallel.h"
 #include "warp/assist_chain.h"
-#include "warp/polyline.h"
-#include "warp/polyline_walk.h"
+#include "warp/fast/fast_internal.h"
+#include "warp/fast_mapping.h"
 
 namespace quorvel {
 namespace {
 
 void AssistAtWalk(const PolylineList& guides, float t, std::vector<std::size_t>& hints, TPolyline& q) {
   AssistChainAt(guides, t, q, [&](std::size_t i, float s, TPointF& point) {
-    return PointAtLengthWalk(guides[i], s, hints[i], point);
+    return fast::PointAtLengthWalk(guides[i], s, hints[i], point);
   });
 }
 
 }  // namespace
 
-void GenerateAssistPolylineFast(PolylineList& guides, PolylineList& out) {
+void GenerateAssistPolylineFast(PolylineList& guides, PolylineList& out, const EngineOptions& options) {
   const std::size_t n = guides.size();
   if (n == 0) return;
   for (TPolyline& guide : guides) MeasurePolyline(guide);
 
   const float l0 = guides[0].length;
-  const float step = static_cast<float>(0.5 / l0);
+  const float step = F(0.5 / D(l0));
   std::vector<float> ts;
   float t = 0.0f;
   do {
     ts.push_back(t);
-    t = static_cast<float>(static_cast<double>(t) + step);
+    t = F(D(t) + D(step));
   } while (t <= 1.0f);
 
   const std::size_t count = ts.size() + 1;  // and the closing one at t = 1
@@ -43,7 +41,7 @@ void GenerateAssistPolylineFast(PolylineList& guides, PolylineList& out) {
   out.resize(count);
   for (TPolyline& q : out) q.segments.assign(n, TSegment{});
   ForEachRange(static_cast<std::int64_t>(count),
-               ThreadsFor(static_cast<std::int64_t>(count * n), 1 << 14),
+               ThreadsFor(options, static_cast<std::int64_t>(count * n), 1 << 14),
                [&](std::int64_t begin, std::int64_t end, int) {
                  std::vector<std::size_t> hints(n, 0);
                  for (std::int64_t i = begin; i < end; ++i) {
@@ -53,7 +51,7 @@ void GenerateAssistPolylineFast(PolylineList& guides, PolylineList& out) {
                    AssistAtWalk(guides, ti, hints, q);
                    MeasurePolyline(q);
                    q.t = ti;
-                   q.arc = last ? l0 : static_cast<float>(static_cast<double>(ti) * l0);
+                   q.arc = last ? l0 : F(D(ti) * D(l0));
                  }
                });
 }

@@ -1,0 +1,11 @@
+// What the CPU offers beyond the x86-64 baseline (SSE2), asked once. The
+// resampler and the warp pick their kernels from here and nowhere else.
+#pragma once
+
+namespace quorvel {
+
+bool CpuHasSse41();
+// AVX2 together with SSE4.1, which every AVX2 kernel also uses.
+bool CpuHasAvx2();
+
+}  // namespace quorvel

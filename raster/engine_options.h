@@ -1,0 +1,35 @@
+// How a job runs: the plain reference code or the fast paths, and for the
+// fast paths on how many threads and with which kernels. A caller decides it
+// once per job and it is passed down; nothing process-wide changes it. Every
+// choice gives the same bytes.
+#pragma once
+
+namespace quorvel {
+
+enum class EngineKernels {
+  kWidest,    // AVX2 where the CPU has it
+  kPortable,  // the baseline SSE kernels only
+};
+
+struct EngineOptions {
+  bool reference = false;  // the plain single-threaded code, the one the fast paths are checked against
+  int threads = 0;         // fast paths: 0 every core, else this many (at most 64)
+  EngineKernels kernels = EngineKernels::kWidest;
+  // The fast sweep records which sample lands last on each pixel and samples
+  // only that one; false samples every one and merges ranges by written-bits.
+  bool sample_ids = true;
+};
+
+inline EngineOptions ReferenceOptions() {
+  EngineOptions options;
+  options.reference = true;
+  return options;
+}
+
+// Threads a job with these options uses: 1 for the reference.
+int ThreadsOf(const EngineOptions& options);
+
+// Whether the fast paths take their AVX2 kernels.
+bool UsesAvx2(const EngineOptions& options);
+
+}  // namespace quorvel
