@@ -25,7 +25,7 @@ std::int32_t FirstDeltaAtLeast(float previous, double value) {
   std::int32_t hi = kMaxDelta + 1;
   while (lo < hi) {
     const std::int32_t mid = lo + (hi - lo) / 2;
-    if (Decode(previous, mid) >= value)
+    if (static_cast<double>(Decode(previous, mid)) >= value)
       hi = mid;
     else
       lo = mid + 1;
@@ -39,7 +39,7 @@ std::int32_t LastDeltaAtMost(float previous, double value) {
   std::int32_t hi = kMaxDelta;
   while (lo < hi) {
     const std::int32_t mid = lo + (hi - lo + 1) / 2;
-    if (Decode(previous, mid) <= value)
+    if (static_cast<double>(Decode(previous, mid)) <= value)
       lo = mid;
     else
       hi = mid - 1;
@@ -80,11 +80,11 @@ std::int16_t NearestShapeDelta(float previous, double target) {
   } else if (below < kMinDelta) {
     pick = above;
   } else {
-    const double up = Decode(previous, above) - target;
-    const double down = target - Decode(previous, below);
+    const double up = static_cast<double>(Decode(previous, above)) - target;
+    const double down = target - static_cast<double>(Decode(previous, below));
     pick = up < down ? above : below;
     if (up == down) {
-      const double ideal = (target - previous) * kShapeDeltaScale;
+      const double ideal = (target - static_cast<double>(previous)) * kShapeDeltaScale;
       pick = std::fabs(above - ideal) < std::fabs(below - ideal) ? above : below;
     }
   }
@@ -93,7 +93,7 @@ std::int16_t NearestShapeDelta(float previous, double target) {
   const float value = Decode(previous, pick);
   const std::int32_t first = FirstDeltaAtLeast(previous, value);
   const std::int32_t last = LastDeltaAtMost(previous, value);
-  const double ideal = std::clamp((target - previous) * kShapeDeltaScale, double{kMinDelta},
+  const double ideal = std::clamp((target - static_cast<double>(previous)) * kShapeDeltaScale, double{kMinDelta},
                                   double{kMaxDelta});
   const auto rounded = static_cast<std::int32_t>(std::lround(ideal));
   return static_cast<std::int16_t>(std::clamp(rounded, first, last));
@@ -118,7 +118,8 @@ bool EncodeShapeLoop(std::span<const ShapePointD> points, ShapeFileBlock& block)
     const ShapePointD& b = points[i];
     std::size_t pieces = 1;
     if (!Reachable(at.x, b.x) || !Reachable(at.y, b.y)) {
-      const double longest = std::max(std::fabs(b.x - at.x), std::fabs(b.y - at.y));
+      const double longest = std::max(std::fabs(b.x - static_cast<double>(at.x)),
+                                      std::fabs(b.y - static_cast<double>(at.y)));
       pieces = static_cast<std::size_t>(std::ceil(longest / kSplitPiece));
     }
     if (out.deltas.size() + pieces > kMaxLoopDeltas) return false;

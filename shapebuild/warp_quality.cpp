@@ -37,7 +37,8 @@ void MarkInside(const TPolyline& guide, std::int32_t side, char value, std::vect
     const double y = row + 0.5 - r;
     xs.clear();
     for (const TSegment& s : guide.segments)
-      if ((s.y1 > y) != (s.y2 > y)) xs.push_back(s.x1 + (y - s.y1) * (s.x2 - s.x1) / (s.y2 - s.y1) + r);
+      if ((double(s.y1) > y) != (double(s.y2) > y))
+        xs.push_back(double(s.x1) + (y - double(s.y1)) * double(s.x2 - s.x1) / double(s.y2 - s.y1) + r);
     std::sort(xs.begin(), xs.end());
     for (std::size_t k = 0; k + 1 < xs.size(); k += 2) {
       const auto c0 = std::max<std::int64_t>(0, std::int64_t(std::ceil(xs[k] - 0.5)));
@@ -119,11 +120,12 @@ WarpQuality MeasureWarpQuality(const std::vector<std::vector<TPointF>>& loops, s
     double seg_start = 0.0;
     for (std::int32_t j = 0; j <= steps; ++j) {
       const double s = double(p.length) * j / steps;
-      while (seg < last && seg_start + p.segments[seg].length < s)
-        seg_start += p.segments[seg++].length;
+      while (seg < last && seg_start + double(p.segments[seg].length) < s)
+        seg_start += double(p.segments[seg++].length);
       const TSegment& g = p.segments[seg];
-      const double f = g.length > 0 ? std::clamp((s - seg_start) / g.length, 0.0, 1.0) : 0.0;
-      const double x = g.x1 + f * (g.x2 - g.x1) + r, y = g.y1 + f * (g.y2 - g.y1) + r;
+      const double f = g.length > 0 ? std::clamp((s - seg_start) / double(g.length), 0.0, 1.0) : 0.0;
+      const double x = double(g.x1) + f * double(g.x2 - g.x1) + double(r);
+      const double y = double(g.y1) + f * double(g.y2 - g.y1) + double(r);
       at[std::size_t(j)] = {static_cast<float>(x), static_cast<float>(y)};
       const auto col = static_cast<std::int64_t>(x + 0.5), row = static_cast<std::int64_t>(y + 0.5);
       if (col < 0 || row < 0 || col >= side || row >= side) continue;
@@ -138,8 +140,10 @@ WarpQuality MeasureWarpQuality(const std::vector<std::vector<TPointF>>& loops, s
     Samples(assist[i], after);
     for (std::size_t j = 0; j + 1 < before.size(); ++j) {
       const TPointF &a = before[j], &b = after[j], &c = after[j + 1], &d = before[j + 1];
-      const double area = 0.5 * ((double(a.x) * b.y - double(b.x) * a.y) + (double(b.x) * c.y - double(c.x) * b.y) +
-                                 (double(c.x) * d.y - double(d.x) * c.y) + (double(d.x) * a.y - double(a.x) * d.y));
+      const double area = 0.5 * ((double(a.x) * double(b.y) - double(b.x) * double(a.y)) +
+                                 (double(b.x) * double(c.y) - double(c.x) * double(b.y)) +
+                                 (double(c.x) * double(d.y) - double(d.x) * double(c.y)) +
+                                 (double(d.x) * double(a.y) - double(a.x) * double(d.y)));
       (area > 0.0 ? forward : backward) += std::fabs(area);
     }
     before.swap(after);

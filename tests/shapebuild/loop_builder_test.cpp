@@ -92,7 +92,7 @@ TEST(BuildShapeLoops, OpenRingBuildsAsAStrip) {
   // Fitted with its opening to the right: the loops close in on the middle
   // of the C's back, on the left, on the axis.
   double x = 0.0, y = 0.0;
-  for (const TPointF& p : loops.back()) x += p.x, y += p.y;
+  for (const TPointF& p : loops.back()) x += double(p.x), y += double(p.y);
   x /= double(loops.back().size()), y /= double(loops.back().size());
   EXPECT_LT(x, -40.0);
   EXPECT_NEAR(y, 0.0, 3.0);

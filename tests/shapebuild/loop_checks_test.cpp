@@ -23,7 +23,8 @@ std::vector<TPointF> Regular(int n, double r, double phase, double cx = 0.0, dou
 }
 
 double Orient(const TSegment& s, float x, float y) {
-  return (double{s.x2} - s.x1) * (double{y} - s.y1) - (double{s.y2} - s.y1) * (double{x} - s.x1);
+  return (double{s.x2} - double{s.x1}) * (double{y} - double{s.y1}) -
+         (double{s.y2} - double{s.y1}) * (double{x} - double{s.x1});
 }
 
 // Every pair of segments of different assist polylines, as the engine

@@ -16,7 +16,7 @@ namespace {
 double BestReachable(float previous, double target) {
   double best = std::numeric_limits<double>::infinity();
   for (std::int32_t d = -32768; d <= 32767; ++d)
-    best = std::min(best, std::fabs(DecodeShapeStep(previous, static_cast<std::int16_t>(d)) - target));
+    best = std::min(best, std::fabs(double(DecodeShapeStep(previous, static_cast<std::int16_t>(d))) - target));
   return best;
 }
 
@@ -26,9 +26,9 @@ TEST(NearestShapeDelta, MatchesExhaustiveSearch) {
   std::uniform_real_distribution<double> step(-3.5, 3.5);
   for (int i = 0; i < 150; ++i) {
     const auto previous = static_cast<float>(coord(rng));
-    const double target = previous + step(rng);
+    const double target = double(previous) + step(rng);
     const std::int16_t d = NearestShapeDelta(previous, target);
-    EXPECT_EQ(std::fabs(DecodeShapeStep(previous, d) - target), BestReachable(previous, target))
+    EXPECT_EQ(std::fabs(double(DecodeShapeStep(previous, d)) - target), BestReachable(previous, target))
         << "previous " << previous << " target " << target;
   }
 }
@@ -43,7 +43,7 @@ TEST(EncodeShapeLoop, LongStepIsSplitOnTheStraightSegment) {
   for (std::size_t k = 1; k < decoded.size(); ++k) {
     EXPECT_LE(std::fabs(decoded[k].x - decoded[k - 1].x), 3.2767 + 1e-4);
     if (k < 68) {
-      EXPECT_NEAR(decoded[k].y, decoded[k].x / 2.0, 1e-4) << k;  // on the line y = x / 2
+      EXPECT_NEAR(decoded[k].y, double(decoded[k].x) / 2.0, 1e-4) << k;  // on the line y = x / 2
     }
   }
   EXPECT_EQ(decoded[67].x, 100.0f);
@@ -57,7 +57,7 @@ TEST(EncodeShapeLoop, StepAtTheInt16LimitIsNotSplit) {
   const float ax = -149.9f, ay = 149.9f;
   const float bx = DecodeShapeStep(ax, 32767), by = DecodeShapeStep(ay, -32768);
   char text[64];
-  std::snprintf(text, sizeof text, "%.9g %.9g", bx, by);
+  std::snprintf(text, sizeof text, "%.9g %.9g", double(bx), double(by));
   double tx = 0, ty = 0;
   ASSERT_EQ(std::sscanf(text, "%lf %lf", &tx, &ty), 2);
   ASSERT_GT(tx, bx);
