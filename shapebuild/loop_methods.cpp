@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "shapebuild/harmonic_loops.h"
+#include "shapebuild/polygon_ops.h"
 #include "shapebuild/smooth_loops.h"
 #include "shapebuild/strip_loops.h"
 
@@ -25,11 +26,7 @@ std::vector<PolygonD> ScaledLoops(const PolygonD& outer, ShapePointD centre, std
   std::vector<PolygonD> loops;
   for (std::int32_t k = 0; k < count; ++k) {
     const double s = count == 1 ? 1.0 : 1.0 - k * (1.0 - kInnermostScale) / (count - 1);
-    PolygonD loop;
-    loop.reserve(start.size());
-    for (const ShapePointD& p : start)
-      loop.push_back({centre.x + s * (p.x - centre.x), centre.y + s * (p.y - centre.y)});
-    loops.push_back(std::move(loop));
+    loops.push_back(ScaledAbout(start, centre, s));
   }
   return loops;
 }

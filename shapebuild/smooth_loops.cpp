@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "shapebuild/distance_loops.h"
+#include "shapebuild/polygon_ops.h"
 
 namespace quorvel {
 namespace {
@@ -51,11 +52,7 @@ bool BuildSmoothLoops(const PolygonD& outer, ShapePointD centre, const SmoothLoo
     const double scale = 1.0 - u * (1.0 - options.innermost);
     const PolygonD smooth =
         GaussianSmoothLoop(even, std::max(kFinestSigma, u * u * options.smoothing * points));
-    PolygonD loop;
-    loop.reserve(smooth.size());
-    for (const ShapePointD& p : smooth)
-      loop.push_back({centre.x + scale * (p.x - centre.x), centre.y + scale * (p.y - centre.y)});
-    loops.push_back(std::move(loop));
+    loops.push_back(ScaledAbout(smooth, centre, scale));
   }
   return true;
 }

@@ -91,4 +91,16 @@ inline TPointF PointInSegment(const TSegment& g, double start, double at) {
   return TPointF{F(D(g.x1) + (D(g.x2) - D(g.x1)) * D(d)), F(D(g.y1) + (D(g.y2) - D(g.y1)) * D(d))};
 }
 
+// Bilinear weights of the four source pixels around (sx, sy), whose
+// truncated indices are m, h; each weight rounded to float.
+struct BilinearWeights {
+  float w00, w01, w10, w11;
+};
+inline BilinearWeights WeightsAt(float sx, float sy, std::int32_t m, std::int32_t h) {
+  const float fx = F(D(sx) - m);
+  const float fy = F(D(sy) - h);
+  return {F((1.0 - D(fx)) * (1.0 - D(fy))), F((1.0 - D(fx)) * D(fy)), F(D(fx) * (1.0 - D(fy))),
+          F(D(fx) * D(fy))};
+}
+
 }  // namespace quorvel

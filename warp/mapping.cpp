@@ -37,12 +37,7 @@ void SampleBilinear(TWarpEngine& engine, float sx, float sy, float dx, float dy)
   const std::int32_t height = engine.height;
   std::int32_t m = TruncIndex(sx);
   std::int32_t h = TruncIndex(sy);
-  const float fx = F(D(sx) - m);
-  const float fy = F(D(sy) - h);
-  const float w00 = F((1.0 - D(fx)) * (1.0 - D(fy)));
-  const float w01 = F((1.0 - D(fx)) * D(fy));
-  const float w10 = F(D(fx) * (1.0 - D(fy)));
-  const float w11 = F(D(fx) * D(fy));
+  const auto [w00, w01, w10, w11] = WeightsAt(sx, sy, m, h);
 
   std::int32_t x = TruncIndex(D(dx) + 0.5);
   std::int32_t y = TruncIndex(D(dy) + 0.5);

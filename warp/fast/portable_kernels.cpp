@@ -20,12 +20,7 @@ inline __m128i Widen(std::uint32_t pixel) {
 // inside the raster); m0, h0 the truncated ones the fractions come from.
 inline std::uint32_t FetchAt(const SampleTarget& t, float sx, float sy, std::int32_t m0, std::int32_t h0,
                              std::int32_t m, std::int32_t h) {
-  const float fx = F(D(sx) - m0);
-  const float fy = F(D(sy) - h0);
-  const float w00 = F((1.0 - D(fx)) * (1.0 - D(fy)));
-  const float w01 = F((1.0 - D(fx)) * D(fy));
-  const float w10 = F(D(fx) * (1.0 - D(fy)));
-  const float w11 = F(D(fx) * D(fy));
+  const auto [w00, w01, w10, w11] = WeightsAt(sx, sy, m0, h0);
   const std::size_t w = static_cast<std::size_t>(t.width);
   const std::size_t at = static_cast<std::size_t>(h) * w + static_cast<std::size_t>(m);
   const __m128i q01 = Widen(t.src[at + w]), q00 = Widen(t.src[at]);
