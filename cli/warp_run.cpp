@@ -184,6 +184,7 @@ int WarpPicture(TWarpEngine& engine, const WarpOptions& options, const std::file
   engine.feather = options.feather;
   engine.options.reference = options.reference;
   engine.options.threads = options.threads;
+  engine.options.keep_buffers = false;  // only the result is saved
 
   TImagePair main;
   if (!LoadImageFile(main, input)) return kExitPictureRefused;

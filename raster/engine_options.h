@@ -18,6 +18,11 @@ struct EngineOptions {
   // The fast sweep records which sample lands last on each pixel and samples
   // only that one; false samples every one and merges ranges by written-bits.
   bool sample_ids = true;
+  // False for a caller that warps once and keeps only the result: the job
+  // gives back the picture's pixels once the work square is made, and the
+  // engine's rasters once the warped square is copied out, so the result is
+  // made in their memory instead of on top of it. Same bytes either way.
+  bool keep_buffers = true;
 };
 
 inline EngineOptions ReferenceOptions() {

@@ -139,6 +139,7 @@ WarpOutcome RunJob(TWarpEngine& engine, const EngineOptions& options, WarpKind k
   const bool plain = options.reference;
   auto go_on = [between](int passes_done) { return !between || (*between)(passes_done); };
   if (!MakeWorkSquare(pair, options)) return WarpOutcome::kNoShape;
+  if (!options.keep_buffers) ReleaseBlock(pair.src);
   if (!go_on(1)) return WarpOutcome::kStopped;
   const std::int32_t side = pair.squareSide;
   if (plain) {
@@ -193,6 +194,11 @@ WarpOutcome RunJob(TWarpEngine& engine, const EngineOptions& options, WarpKind k
     std::memcpy(pair.square.data(), engine.dest.data(), engine.dest.size() * sizeof(Pixel));
   else
     CopyPixelsFast(pair.square.data(), engine.dest.data(), engine.dest.size(), options);
+  if (!options.keep_buffers) {
+    ReleaseBlock(engine.src);
+    ReleaseBlock(engine.dest);
+    std::vector<PixelBlock>().swap(engine.sweep_rasters);
+  }
   if (!MakeResult(pair, options)) return WarpOutcome::kNoShape;
   StampResult(pair, stamps);
   return WarpOutcome::kWarped;

@@ -50,6 +50,9 @@ enum class WarpOutcome {
 // assist list, is refused before anything changes; memory running out on
 // the way drops the pair's square and result and the engine's rasters. The
 // pair's picture stays either way, and Apply says why through ShowMessage.
+// With engine.options.keep_buffers false the pair's picture is given back
+// once the work square is made, and the engine's src, dest and sweep
+// rasters once the warped square is copied out.
 // A job stopped by between returns false; the pair's square and result then
 // hold nothing of use, while the engine's cache slot stays sound.
 bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair,

@@ -52,14 +52,14 @@ TEST(GenerateAssistPolyline_Dis, StepsByFloat32HalfUnitsOfTheOuterLength) {
   PolylineList guides = {testing::Circle(37.3f, 17), testing::Circle(5.0f, 9)};
   PolylineList out;
   GenerateAssistPolyline_Dis(guides, out);
-  const float step = static_cast<float>(0.5 / guides[0].length);
+  const float step = static_cast<float>(0.5 / static_cast<double>(guides[0].length));
   float t = 0.0f;
   std::size_t count = 0;
   do {
     ASSERT_LT(count, out.size());
     EXPECT_EQ(out[count].t, t);
     ++count;
-    t = static_cast<float>(static_cast<double>(t) + step);
+    t = static_cast<float>(static_cast<double>(t) + static_cast<double>(step));
   } while (t <= 1.0f);
   EXPECT_EQ(out.size(), count + 1);
   EXPECT_EQ(out.back().t, 1.0f);

@@ -208,5 +208,28 @@ TEST(RunWarpJob, TheSameInputsGiveTheSameBytesWithAWarmCache) {
   EXPECT_EQ(first.square, second.square);
 }
 
+TEST(RunWarpJob, GivingBuffersBackEarlyKeepsTheResultBytes) {
+  for (const bool reference : {false, true}) {
+    TWarpEngine kept, given;
+    for (TWarpEngine* e : {&kept, &given}) {
+      e->shape_polylines = testing::NestedCircles(5);
+      e->selected = 0;
+      e->angle = 23;
+      e->feather = 3;
+      e->options.reference = reference;
+    }
+    given.options.keep_buffers = false;
+    TImagePair a = Picture(90, 61), b = Picture(90, 61);
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(RunWarpJob(kept, WarpKind::Apply, a));
+    ASSERT_TRUE(RunWarpJob(given, WarpKind::Apply, b));
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(a.result, b.result);
+    EXPECT_FALSE(a.src.empty());
+    EXPECT_TRUE(b.src.empty());
+    EXPECT_TRUE(given.src.empty() && given.dest.empty() && given.sweep_rasters.empty());
+  }
+}
+
 }  // namespace
 }  // namespace quorvel
