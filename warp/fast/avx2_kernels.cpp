@@ -316,9 +316,15 @@ QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& li
   const __m256d centre4 = _mm256_set1_pd(centre);
   alignas(16) float s4[4];
   alignas(32) double qx[4] = {0, 0, 0, 0}, qy[4] = {0, 0, 0, 0};
+  std::int32_t next = count ? SelectAssistPolyline(list, angle, angles[0]) : 0;
   for (std::size_t r = 0; r < count; ++r) {
     const float theta = angles[r];
-    const TPolyline& p = list[SelectAssistPolyline(list, angle, theta)];
+    const std::int32_t chosen = next;
+    if (r + 1 < count) next = SelectAssistPolyline(list, angle, angles[r + 1]);
+    // A ray whose follower lays its samples along the same polyline lands
+    // on exactly the follower's pixels, which then record the follower.
+    if (kRecord && r + 1 < count && next == chosen) continue;
+    const TPolyline& p = list[static_cast<std::size_t>(chosen)];
     const TPointF end = RayEnd(r_centre, theta);
     const std::uint32_t ray_id = RayId(target, first + static_cast<std::uint32_t>(r), 0);
     const __m256d end_x = _mm256_set1_pd(end.x);
@@ -402,6 +408,12 @@ QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& li
     MapRaysWith<false>(target, list, angle, r_centre, steps, angles, count, first);
 }
 
+// Pixels a resolve chunk handles in two rounds: first every source point,
+// with its rows asked for ahead, then the bilinear reads. The points of
+// neighbouring pixels lie anywhere on the disk, so the reads would
+// otherwise wait for memory one group after another.
+constexpr std::size_t kResolveChunk = 64;
+
 QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& t, const SampleSources& s, const ResolveJob& job,
                                   std::size_t begin, std::size_t end) {
   const __m256d centre = _mm256_set1_pd(s.r_centre);
@@ -409,29 +421,54 @@ QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& t, const SampleSources& s,
   const __m128i background = _mm_set1_epi32(static_cast<int>(job.background));
   const __m128i shift = _mm_cvtsi32_si128(s.id_shift);
   const __m128i step_mask = _mm_set1_epi32(static_cast<int>((1u << s.id_shift) - 1));
+  const __m128i last_column = _mm_set1_epi32(t.width - 2), last_row = _mm_set1_epi32(t.height - 2);
+  const __m128i width = _mm_set1_epi32(t.width);
+  alignas(32) double xs[kResolveChunk], ys[kResolveChunk];
+  int missing_lanes[kResolveChunk / 4];
   std::size_t d = begin;
-  for (; d + 4 <= end; d += 4) {
-    __m128i first;
-    const __m128i found = LayeredIds(job, d, first);
-    const __m128i missing = _mm_cmpeq_epi32(found, none);
-    __m128i* at = reinterpret_cast<__m128i*>(t.dest + d);
-    const __m128i prior = job.restore ? background : _mm_loadu_si128(at);
-    if (_mm_movemask_ps(_mm_castsi128_ps(missing)) == 0xF) {
-      if (job.restore) _mm_storeu_si128(at, background);
-      continue;
+  while (end - d >= 4) {
+    const std::size_t groups = std::min(kResolveChunk, end - d) / 4;
+    for (std::size_t g = 0; g < groups; ++g) {
+      __m128i first;
+      const __m128i found = LayeredIds(job, d + 4 * g, first);
+      const __m128i missing = _mm_cmpeq_epi32(found, none);
+      missing_lanes[g] = _mm_movemask_ps(_mm_castsi128_ps(missing));
+      if (missing_lanes[g] == 0xF) continue;
+      // Lanes without an id read a layer's first ray, step 0: a point
+      // inside the raster.
+      const __m128i id = _mm_andnot_si128(missing, found);
+      const __m128i r = _mm_add_epi32(first, _mm_srl_epi32(id, shift));
+      const __m256d e = Gather4(s.steps->e.data(), _mm_and_si128(id, step_mask));
+      const __m256d sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_x.data(), r), e)), centre));
+      const __m256d sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_y.data(), r), e)), centre));
+      _mm256_store_pd(xs + 4 * g, sx);
+      _mm256_store_pd(ys + 4 * g, sy);
+      alignas(16) std::uint32_t from[4];
+      const __m128i m = _mm_min_epi32(TruncIndex4(sx), last_column);
+      const __m128i h = _mm_min_epi32(TruncIndex4(sy), last_row);
+      _mm_store_si128(reinterpret_cast<__m128i*>(from), _mm_add_epi32(_mm_mullo_epi32(h, width), m));
+      for (int j = 0; j < 4; ++j) {
+        const std::uint32_t* at = t.src + from[j];
+        _mm_prefetch(reinterpret_cast<const char*>(at), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(at + t.width), _MM_HINT_T0);
+      }
     }
-    // Lanes without an id read a layer's first ray, step 0: a point inside
-    // the raster.
-    const __m128i id = _mm_andnot_si128(missing, found);
-    const __m128i r = _mm_add_epi32(first, _mm_srl_epi32(id, shift));
-    const __m256d e = Gather4(s.steps->e.data(), _mm_and_si128(id, step_mask));
-    const __m256d sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_x.data(), r), e)), centre));
-    const __m256d sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(Gather4(s.end_y.data(), r), e)), centre));
-    const __m128i m0 = TruncIndex4(sx), h0 = TruncIndex4(sy);
-    const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
-    const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
-    const __m128i out = Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1));
-    _mm_storeu_si128(at, _mm_blendv_epi8(out, prior, missing));
+    for (std::size_t g = 0; g < groups; ++g, d += 4) {
+      __m128i* at = reinterpret_cast<__m128i*>(t.dest + d);
+      if (missing_lanes[g] == 0xF) {
+        if (job.restore) _mm_storeu_si128(at, background);
+        continue;
+      }
+      const __m128i prior = job.restore ? background : _mm_loadu_si128(at);
+      const __m256d sx = _mm256_load_pd(xs + 4 * g), sy = _mm256_load_pd(ys + 4 * g);
+      const __m128i m0 = TruncIndex4(sx), h0 = TruncIndex4(sy);
+      const __m128i m = _mm_min_epi32(m0, last_column);
+      const __m128i h = _mm_min_epi32(h0, last_row);
+      const __m128i out = Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1));
+      const __m128i bits = _mm_setr_epi32(1, 2, 4, 8);
+      const __m128i missing = _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(missing_lanes[g]), bits), bits);
+      _mm_storeu_si128(at, _mm_blendv_epi8(out, prior, missing));
+    }
   }
   ResolveRays(t, s, job, d, end);
 }

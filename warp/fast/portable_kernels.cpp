@@ -92,9 +92,15 @@ void MapChords(const SampleTarget& target, const Chord* chords, std::size_t coun
 void MapRays(const SampleTarget& target, const PolylineList& list, std::int32_t angle, float r_centre,
              const RaySteps& steps, const float* angles, std::size_t count, std::uint32_t first) {
   const double centre = r_centre;
+  std::int32_t next = count ? SelectAssistPolyline(list, angle, angles[0]) : 0;
   for (std::size_t r = 0; r < count; ++r) {
     const float theta = angles[r];
-    const TPolyline& p = list[SelectAssistPolyline(list, angle, theta)];
+    const std::int32_t chosen = next;
+    if (r + 1 < count) next = SelectAssistPolyline(list, angle, angles[r + 1]);
+    // Recording: a follower along the same polyline lands on exactly this
+    // ray's pixels and records itself there.
+    if (target.ids && r + 1 < count && next == chosen) continue;
+    const TPolyline& p = list[static_cast<std::size_t>(chosen)];
     const TPointF end = RayEnd(r_centre, theta);
     std::size_t hint = p.segments.size();  // distances fall from the far end
     for (std::size_t i = 0; i < steps.count; ++i) {
