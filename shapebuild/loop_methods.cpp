@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "shapebuild/harmonic_loops.h"
+#include "shapebuild/mesh_loops.h"
 #include "shapebuild/polygon_ops.h"
 #include "shapebuild/smooth_loops.h"
 #include "shapebuild/strip_loops.h"
@@ -124,6 +125,17 @@ bool BuildStrip(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>&
   return BuildStripLoops(in.distance(), strip, loops);
 }
 
+// Rings: the harmonic level sets between the outline and the hole, as
+// rows of one mesh smoothed inwards. The level sets bend sharply where the
+// function fades into a letter's legs, and neighbouring assist paths cross
+// there; smoothed rows let them pass.
+bool BuildMesh(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>& loops) {
+  if (in.hole().empty() || !BuildHarmonic(in, attempt, loops)) return false;
+  MeshRelaxOptions mesh;
+  mesh.distance = &in.distance().grid;
+  return RelaxLoopMesh(mesh, loops);
+}
+
 constexpr LoopMethodEntry kMethods[] = {
     {LoopMethod::kScaled, "scaled", "copies of the boundary scaled about a centre (star-shaped outlines)",
      false, true, 1, BuildScaled},
@@ -135,6 +147,8 @@ constexpr LoopMethodEntry kMethods[] = {
      false, false, kDistanceTries, BuildDistance},
     {LoopMethod::kStrip, "strip", "offsets cut short at both ends of a bent strip (a letter C)", false,
      false, kStripTries.size(), BuildStrip},
+    {LoopMethod::kMesh, "mesh", "harmonic level sets smoothed inwards as rows of one mesh (rings)",
+     true, false, kHarmonicCores.size(), BuildMesh},
 };
 
 }  // namespace

@@ -13,6 +13,7 @@ enum class LoopMethod {
   kHarmonic,  // level sets of a harmonic function
   kDistance,  // level sets of the distance to the boundary
   kStrip,     // offsets of the boundary cut short along a strip with two ends
+  kMesh,      // another method's loops relaxed as the rows of a mesh
 };
 
 // What quorvel-shape build allows by default; the library itself sets no
