@@ -69,9 +69,7 @@ bool FileIdentity(const std::filesystem::path& path, std::pair<dev_t, ino_t>& id
 // then theirs, already touched, instead of fresh memory the kernel clears
 // (the next picture of a batch takes them back the same way).
 void MakeRoomToSave(TWarpEngine& engine, TImagePair& pair) {
-  ReleaseBlock(engine.src);
-  ReleaseBlock(engine.dest);
-  std::vector<PixelBlock>().swap(engine.sweep_rasters);
+  ReleaseEngineRasters(engine);  // already given back by a warped job
   ReleaseBlock(pair.square);
 }
 

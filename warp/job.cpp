@@ -60,9 +60,7 @@ WarpOutcome CheckJob(const TWarpEngine& engine, WarpKind kind, const TImagePair&
 void DropJobMemory(TWarpEngine& engine, TImagePair& pair) {
   ReleaseBlock(pair.square);
   ReleaseBlock(pair.result);
-  ReleaseBlock(engine.src);
-  ReleaseBlock(engine.dest);
-  std::vector<PixelBlock>().swap(engine.sweep_rasters);
+  ReleaseEngineRasters(engine);
   for (TAssistCache* slot : {&engine.job, &engine.preview}) {
     PolylineList().swap(slot->guides);
     PolylineList().swap(slot->assist);
@@ -95,6 +93,12 @@ bool RunWarpJob(TWarpEngine& engine, WarpKind kind, TImagePair& pair, const TSta
   }
   if (outcome) *outcome = result;
   return result == WarpOutcome::kWarped;
+}
+
+void ReleaseEngineRasters(TWarpEngine& engine) {
+  ReleaseBlock(engine.src);
+  ReleaseBlock(engine.dest);
+  std::vector<PixelBlock>().swap(engine.sweep_rasters);
 }
 
 bool MakeWorkSquare(TImagePair& pair, const EngineOptions& options) {
@@ -194,11 +198,7 @@ WarpOutcome RunJob(TWarpEngine& engine, const EngineOptions& options, WarpKind k
     std::memcpy(pair.square.data(), engine.dest.data(), engine.dest.size() * sizeof(Pixel));
   else
     CopyPixelsFast(pair.square.data(), engine.dest.data(), engine.dest.size(), options);
-  if (!options.keep_buffers) {
-    ReleaseBlock(engine.src);
-    ReleaseBlock(engine.dest);
-    std::vector<PixelBlock>().swap(engine.sweep_rasters);
-  }
+  if (!options.keep_buffers) ReleaseEngineRasters(engine);
   if (!MakeResult(pair, options)) return WarpOutcome::kNoShape;
   StampResult(pair, stamps);
   return WarpOutcome::kWarped;

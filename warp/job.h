@@ -18,6 +18,10 @@ struct TStamps {
   TPixels32Desc small;
 };
 
+// Gives back the engine's src, dest and sweep rasters; the next job makes
+// them again.
+void ReleaseEngineRasters(TWarpEngine& engine);
+
 // pair.square = pair.src stretched to S x S, S = max(width, height).
 bool MakeWorkSquare(TImagePair& pair, const EngineOptions& options = {});
 
