@@ -99,45 +99,11 @@ QUORVEL_AVX2 __m128i Fetch4(const SampleTarget& t, __m256d sx, __m256d sy, __m12
   return out;
 }
 
-// Sample4's recording: lane j's id, id0 + j, goes to the pixel it would
-// write. The plain index rules reduce to comparisons here: a source index
-// drops only for a point at or below -1 (or NaN, or a raster under two
-// pixels a side), a destination index is held to the last row or column.
-QUORVEL_AVX2 void Mark4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d dx, __m256d dy, int lanes,
-                        std::uint32_t id0) {
-  if (t.width < 2 || t.height < 2) return;
-  const __m256d below = _mm256_set1_pd(-1.0);
-  const __m256d half = _mm256_set1_pd(0.5);
-  const __m256d px = _mm256_add_pd(dx, half), py = _mm256_add_pd(dy, half);
-  const __m256d ok = _mm256_and_pd(
-      _mm256_and_pd(_mm256_cmp_pd(sx, below, _CMP_GT_OQ), _mm256_cmp_pd(sy, below, _CMP_GT_OQ)),
-      _mm256_and_pd(_mm256_cmp_pd(px, below, _CMP_GT_OQ), _mm256_cmp_pd(py, below, _CMP_GT_OQ)));
-  lanes &= _mm256_movemask_pd(ok);
-  if (!lanes) return;
-  // Held before truncating: truncation keeps order, and the limit is whole.
-  const __m128i x = _mm256_cvttpd_epi32(_mm256_min_pd(px, _mm256_set1_pd(t.width - 1)));
-  const __m128i y = _mm256_cvttpd_epi32(_mm256_min_pd(py, _mm256_set1_pd(t.height - 1)));
-  const __m128i row = _mm_sub_epi32(_mm_set1_epi32(t.height - 1), y);
-  alignas(16) std::uint32_t to[4];
-  _mm_store_si128(reinterpret_cast<__m128i*>(to), _mm_add_epi32(_mm_mullo_epi32(row, _mm_set1_epi32(t.width)), x));
-  if (lanes == 0xF) {
-    t.ids[to[0]] = id0;
-    t.ids[to[1]] = id0 + 1;
-    t.ids[to[2]] = id0 + 2;
-    t.ids[to[3]] = id0 + 3;
-    return;
-  }
-  for (int j = 0; j < 4; ++j)
-    if (lanes >> j & 1) t.ids[to[j]] = id0 + static_cast<std::uint32_t>(j);
-}
-
 // Four samples (sx, sy) -> (dx, dy); lanes whose bit in `lanes` is clear are
 // skipped. Each lane is one sample, each channel summed in the plain order;
-// the writes go out one sample after another. With ids, lane j records
-// id0 + j instead.
+// the writes go out one sample after another.
 QUORVEL_AVX2 void Sample4(const SampleTarget& t, __m256d sx, __m256d sy, __m256d dx, __m256d dy,
-                          int lanes, std::uint32_t id0) {
-  if (t.ids) return Mark4(t, sx, sy, dx, dy, lanes, id0);
+                          int lanes) {
   const __m128i m0 = TruncIndex4(sx);
   const __m128i h0 = TruncIndex4(sy);
   const __m256d half = _mm256_set1_pd(0.5);
@@ -209,9 +175,9 @@ QUORVEL_AVX2 void MapChordsAvx2(const SampleTarget& target, const Chord* chords,
       const __m256d squeezed = RoundF(_mm256_add_pd(centre, RoundF(_mm256_mul_pd(v, ud))));
       const __m256d across = RoundF(_mm256_add_pd(centre, ud));
       if (vertical)
-        Sample4(target, along, squeezed, along, across, lanes, 0);
+        Sample4(target, along, squeezed, along, across, lanes);
       else
-        Sample4(target, squeezed, along, across, along, lanes, 0);
+        Sample4(target, squeezed, along, across, along, lanes);
       ud = _mm256_add_pd(ud, step4);
     }
   }
@@ -306,12 +272,159 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
   }
 }
 
-// Recording only needs where samples land. Where they read never drops
-// them: |end| <= R and 0 <= e <= 1 put every source point at or above 0.
-template <bool kRecord>
-QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
-                              float r_centre, const RaySteps& steps, const float* angles,
-                              std::size_t count, std::uint32_t first) {
+// Recorded ids wait between their pixel's line being asked for and their
+// store: a ray's samples reach a new line of the id raster every pixel or
+// so, and stores that miss the cache stall the whole loop. The stores keep
+// the samples' order.
+constexpr std::size_t kStoreLag = 128;
+
+struct PendingIds {
+  std::uint32_t* ids = nullptr;
+  std::size_t count = 0;
+  alignas(16) std::uint32_t at[2 * kStoreLag + 4];
+  alignas(16) std::uint32_t id[2 * kStoreLag + 4];
+};
+
+// Stores all but the last `keep` pending ids.
+inline void StorePending(PendingIds& p, std::size_t keep) {
+  const std::size_t n = p.count - keep;
+  for (std::size_t j = 0; j < n; ++j) p.ids[p.at[j]] = p.id[j];
+  std::memmove(p.at, p.at + n, keep * sizeof(std::uint32_t));
+  std::memmove(p.id, p.id + n, keep * sizeof(std::uint32_t));
+  p.count = keep;
+}
+
+// The pixels of four recorded samples whose destination points, already
+// rounded to float32, are (qx, qy): lane j's id0 + j is queued for the pixel
+// it lands on. Each float operation here is one operation on float32
+// values, so it rounds as the plain engine's double operation then F()
+// does: x + R is correctly rounded either way, and adding 0.5 is exact
+// below 2^22, beyond which every value is dropped or held to the last
+// line all the same.
+QUORVEL_AVX2 inline void Land4(PendingIds& p, const SampleTarget& t, __m128 qx, __m128 qy, __m256 centre,
+                               int lanes, std::uint32_t id0) {
+  const __m256 at = _mm256_add_ps(_mm256_add_ps(_mm256_set_m128(qy, qx), centre), _mm256_set1_ps(0.5f));
+  const int ok = _mm256_movemask_ps(_mm256_cmp_ps(at, _mm256_set1_ps(-1.0f), _CMP_GT_OQ));
+  lanes &= ok & ok >> 4;
+  if (!lanes) return;
+  // Held before truncating: truncation keeps order, and the limits are whole.
+  const __m256 last = _mm256_setr_ps(static_cast<float>(t.width - 1), static_cast<float>(t.width - 1),
+                                     static_cast<float>(t.width - 1), static_cast<float>(t.width - 1),
+                                     static_cast<float>(t.height - 1), static_cast<float>(t.height - 1),
+                                     static_cast<float>(t.height - 1), static_cast<float>(t.height - 1));
+  const __m256i xy = _mm256_cvttps_epi32(_mm256_min_ps(at, last));
+  const __m128i row = _mm_sub_epi32(_mm_set1_epi32(t.height - 1), _mm256_extracti128_si256(xy, 1));
+  const __m128i to = _mm_add_epi32(_mm_mullo_epi32(row, _mm_set1_epi32(t.width)), _mm256_castsi256_si128(xy));
+  std::uint32_t* slot = p.at + p.count;
+  if (lanes == 0xF) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(slot), to);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p.id + p.count),
+                     _mm_add_epi32(_mm_set1_epi32(static_cast<int>(id0)), _mm_setr_epi32(0, 1, 2, 3)));
+    p.count += 4;
+  } else {
+    alignas(16) std::uint32_t lane_to[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lane_to), to);
+    for (int j = 0; j < 4; ++j) {
+      if (!(lanes >> j & 1)) continue;
+      p.at[p.count] = lane_to[j];
+      p.id[p.count++] = id0 + static_cast<std::uint32_t>(j);
+    }
+  }
+  // Four samples span under two pixels: their first and last lines.
+  _mm_prefetch(reinterpret_cast<const char*>(t.ids + p.at[p.count - 1]), _MM_HINT_T0);
+  _mm_prefetch(reinterpret_cast<const char*>(t.ids + *slot), _MM_HINT_T0);
+  if (p.count >= 2 * kStoreLag) StorePending(p, kStoreLag);
+}
+
+// The recording of MapRays: only where samples land. Where they read never
+// drops them: |end| <= R and 0 <= e <= 1 put every source point at or
+// above 0. A distance is one float32 product, so it is taken in float32
+// lanes; the segment fraction and the interpolation are chains of double
+// operations and stay in double.
+QUORVEL_AVX2 void RecordRays(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
+                             float r_centre, const RaySteps& steps, const float* angles, std::size_t count,
+                             std::uint32_t first) {
+  if (target.width < 2 || target.height < 2) return;  // every sample drops
+  const __m256 centre8 = _mm256_set1_ps(r_centre);
+  PendingIds pending;
+  pending.ids = target.ids;
+  alignas(16) float s4[4];
+  alignas(16) float qx[4] = {0, 0, 0, 0}, qy[4] = {0, 0, 0, 0};
+  std::int32_t next = count ? SelectAssistPolyline(list, angle, angles[0]) : 0;
+  for (std::size_t r = 0; r < count; ++r) {
+    const std::int32_t chosen = next;
+    if (r + 1 < count) next = SelectAssistPolyline(list, angle, angles[r + 1]);
+    // A ray whose follower lays its samples along the same polyline lands
+    // on exactly the follower's pixels, which then record the follower.
+    if (r + 1 < count && next == chosen) continue;
+    const TPolyline& p = list[static_cast<std::size_t>(chosen)];
+    const std::uint32_t ray_id = RayId(target, first + static_cast<std::uint32_t>(r), 0);
+    const __m128 length = _mm_set1_ps(p.length);
+    const TSegment* seg = p.segments.data();
+    const std::size_t n = p.segments.size();
+    if (n == 0) continue;
+    // Distances fall along the ray, so the segment walks back from the end.
+    std::size_t k = n - 1;
+    float start = k ? seg[k - 1].cum_length : 0.0f;
+    for (std::size_t i = 0; i < steps.count; i += 4) {
+      const __m128 s = _mm_mul_ps(_mm_loadu_ps(&steps.one_minus_e[i]), length);
+      _mm_store_ps(s4, s);
+      const std::size_t real = steps.count - i < 4 ? steps.count - i : 4;
+      // Mostly all four distances lie well inside one segment: then the
+      // points come out of one vector interpolation. The distances fall,
+      // so the segment of the last one is walked to.
+      if (real == 4) {
+        while (k > 0 && s4[3] <= start) {
+          --k;
+          start = k ? seg[k - 1].cum_length : 0.0f;
+        }
+        const TSegment& g = seg[k];
+        const __m256d s_lanes = _mm256_cvtps_pd(s);
+        const __m256d after_start = _mm256_sub_pd(s_lanes, _mm256_set1_pd(start));
+        const __m256d before_end = _mm256_sub_pd(_mm256_set1_pd(g.cum_length), s_lanes);
+        const __m256d margin = _mm256_set1_pd(kWalkMargin);
+        const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(after_start, margin, _CMP_GE_OQ),
+                                             _mm256_cmp_pd(before_end, margin, _CMP_GE_OQ));
+        if (_mm256_movemask_pd(inside) == 0xF) {
+          const __m256d d = RoundF(_mm256_div_pd(after_start, _mm256_set1_pd(g.length)));
+          const __m256d x1 = _mm256_set1_pd(g.x1), y1 = _mm256_set1_pd(g.y1);
+          const __m256d along_x = _mm256_sub_pd(_mm256_set1_pd(g.x2), x1);
+          const __m256d along_y = _mm256_sub_pd(_mm256_set1_pd(g.y2), y1);
+          Land4(pending, target, _mm256_cvtpd_ps(_mm256_add_pd(x1, _mm256_mul_pd(along_x, d))),
+                _mm256_cvtpd_ps(_mm256_add_pd(y1, _mm256_mul_pd(along_y, d))), centre8, 0xF,
+                ray_id + static_cast<std::uint32_t>(i));
+          continue;
+        }
+      }
+      int lanes = 0;
+      for (std::size_t j = 0; j < real; ++j) {
+        const float sj = s4[j];
+        while (k > 0 && sj <= start) {
+          --k;
+          start = k ? seg[k - 1].cum_length : 0.0f;
+        }
+        TPointF q;
+        bool found = true;
+        if (WellInside(start, seg[k].cum_length, sj))
+          q = PointInSegment(seg[k], start, sj);
+        else
+          found = PointAtLength(p, sj, q);
+        if (!found) continue;
+        lanes |= 1 << j;
+        qx[j] = q.x;
+        qy[j] = q.y;
+      }
+      if (lanes)
+        Land4(pending, target, _mm_load_ps(qx), _mm_load_ps(qy), centre8, lanes,
+              ray_id + static_cast<std::uint32_t>(i));
+    }
+  }
+  StorePending(pending, 0);
+}
+
+// The sampling of MapRays: every step's bilinear value, written in order.
+QUORVEL_AVX2 void SampleRays(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
+                             float r_centre, const RaySteps& steps, const float* angles, std::size_t count) {
   const double centre = r_centre;
   const __m256d centre4 = _mm256_set1_pd(centre);
   alignas(16) float s4[4];
@@ -321,12 +434,8 @@ QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& li
     const float theta = angles[r];
     const std::int32_t chosen = next;
     if (r + 1 < count) next = SelectAssistPolyline(list, angle, angles[r + 1]);
-    // A ray whose follower lays its samples along the same polyline lands
-    // on exactly the follower's pixels, which then record the follower.
-    if (kRecord && r + 1 < count && next == chosen) continue;
     const TPolyline& p = list[static_cast<std::size_t>(chosen)];
     const TPointF end = RayEnd(r_centre, theta);
-    const std::uint32_t ray_id = RayId(target, first + static_cast<std::uint32_t>(r), 0);
     const __m256d end_x = _mm256_set1_pd(end.x);
     const __m256d end_y = _mm256_set1_pd(end.y);
     const __m256d length = _mm256_set1_pd(p.length);
@@ -336,12 +445,9 @@ QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& li
     std::size_t k = n ? n - 1 : 0;
     float start = k ? seg[k - 1].cum_length : 0.0f;
     for (std::size_t i = 0; i < steps.count; i += 4) {
-      __m256d sx = centre4, sy = centre4;
-      if (!kRecord) {
-        const __m256d e = Load4(&steps.e[i]);
-        sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_x, e)), centre4));
-        sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_y, e)), centre4));
-      }
+      const __m256d e = Load4(&steps.e[i]);
+      const __m256d sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_x, e)), centre4));
+      const __m256d sy = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_y, e)), centre4));
       const __m256d s_lanes = RoundF(_mm256_mul_pd(Load4(&steps.one_minus_e[i]), length));
       _mm_store_ps(s4, _mm256_cvtpd_ps(s_lanes));
       const std::size_t real = steps.count - i < 4 ? steps.count - i : 4;
@@ -368,7 +474,7 @@ QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& li
           const __m256d qx4 = RoundF(_mm256_add_pd(x1, _mm256_mul_pd(along_x, d)));
           const __m256d qy4 = RoundF(_mm256_add_pd(y1, _mm256_mul_pd(along_y, d)));
           Sample4(target, sx, sy, RoundF(_mm256_add_pd(qx4, centre4)), RoundF(_mm256_add_pd(qy4, centre4)),
-                  0xF, ray_id + static_cast<std::uint32_t>(i));
+                  0xF);
           continue;
         }
       }
@@ -394,7 +500,7 @@ QUORVEL_AVX2 void MapRaysWith(const SampleTarget& target, const PolylineList& li
       if (!lanes) continue;
       const __m256d dx = RoundF(_mm256_add_pd(_mm256_load_pd(qx), centre4));
       const __m256d dy = RoundF(_mm256_add_pd(_mm256_load_pd(qy), centre4));
-      Sample4(target, sx, sy, dx, dy, lanes, ray_id + static_cast<std::uint32_t>(i));
+      Sample4(target, sx, sy, dx, dy, lanes);
     }
   }
 }
@@ -403,9 +509,9 @@ QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& li
                               float r_centre, const RaySteps& steps, const float* angles, std::size_t count,
                               std::uint32_t first) {
   if (target.ids)
-    MapRaysWith<true>(target, list, angle, r_centre, steps, angles, count, first);
+    RecordRays(target, list, angle, r_centre, steps, angles, count, first);
   else
-    MapRaysWith<false>(target, list, angle, r_centre, steps, angles, count, first);
+    SampleRays(target, list, angle, r_centre, steps, angles, count);
 }
 
 // Pixels a resolve chunk handles in two rounds: first every source point,
