@@ -119,14 +119,20 @@ struct ResolveJob {
   std::uint32_t background = 0;
 };
 
+// Lines the chord-line kernel takes side by side (a cache line of pixels),
+// and the positions it samples of each before going on to the next.
+inline constexpr int kChordLineBlock = 16;
+inline constexpr std::int32_t kChordLineRun = 64;
+
 // The kernels of one job, chosen once from its options.
 struct Kernels {
   // The first pass over count chords, sampling every step.
   void (*map_chords)(const SampleTarget& target, const Chord* chords, std::size_t count, float r_centre,
                      bool vertical);
   // Chords [first, first + count), whole lines, the last sample of each
-  // position only; line_ids: as many entries as a line has pixels, plus 3,
-  // all kNoSample (and left so). Null where the kernels have none.
+  // position only; line_ids: kChordLineBlock buffers of as many entries as
+  // the longer side has pixels, plus 3, one after another, all kNoSample
+  // (and left so). Null where the kernels have none.
   void (*map_chord_lines)(const SampleTarget& target, const SampleSources& sources, const Chord* chords,
                           std::size_t first, std::size_t count, std::uint32_t* line_ids);
   // The second pass over the given ray angles, in order; first is the index

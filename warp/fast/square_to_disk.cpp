@@ -64,9 +64,10 @@ void SquareToDiskFast(TWarpEngine& engine, const EngineOptions& options) {
       sources.squeeze.push_back(c.v);
     }
   }
-  // Every range's line of ids, allocated here: memory a worker thread
+  // Every range's lines of ids, allocated here: memory a worker thread
   // allocates stays with its own heap arena.
-  const std::size_t line = static_cast<std::size_t>(std::max(engine.width, engine.height)) + 3;
+  const std::size_t line =
+      (static_cast<std::size_t>(std::max(engine.width, engine.height)) + 3) * fast::kChordLineBlock;
   std::vector<std::uint32_t> line_ids(lines ? line * static_cast<std::size_t>(ranges) : 0, fast::kNoSample);
   ForEachRange(ranges, ranges, [&](std::int64_t first, std::int64_t, int) {
     const std::size_t begin = cut[first], count = cut[first + 1] - cut[first];
