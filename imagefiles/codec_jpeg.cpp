@@ -32,9 +32,12 @@ struct JpegErrors {
 }
 
 // A picture whose data runs out is refused rather than shown with the rest
-// filled in grey; other warnings (stray bytes between segments) are harmless.
+// filled in grey, whether the file ends or a marker cuts a scan short: else
+// a header of a few bytes stands for a grey picture of gigabytes. Other
+// warnings (stray bytes between segments) are harmless.
 void OnJpegMessage(j_common_ptr cinfo, int level) {
-  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) OnJpegError(cinfo);
+  if (level < 0 && (cinfo->err->msg_code == JWRN_JPEG_EOF || cinfo->err->msg_code == JWRN_HIT_MARKER))
+    OnJpegError(cinfo);
 }
 
 void OnJpegOutput(j_common_ptr) {}

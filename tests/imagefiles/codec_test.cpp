@@ -374,6 +374,20 @@ TEST(ImageCodec, FailedDecodeLeavesNoPicture) {
   EXPECT_EQ(codec.DecodeMemory(nullptr, 0, kFormatPng), DecodeStatus::kUnreadable);
 }
 
+// A scan cut short by an end marker would decode as grey filler; with the
+// header claiming 26228 x 31088 pixels, a 2 KB file stood for 3 GB of it.
+TEST(JpegDecode, ScanCutShortByAMarkerIsRefused) {
+  const auto whole = ReadBytes(TestData("pillow/jpeg/hopper.jpg"));
+  std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
+  cut.push_back(0xFF);
+  cut.push_back(0xD9);
+  TImagePair pair = PairWithPicture();
+  EXPECT_EQ(LoadPngResource(3, cut.data(), cut.size(), pair), 0);
+  EXPECT_TRUE(PictureUnchanged(pair));
+  ImageCodec codec;
+  EXPECT_EQ(codec.DecodeMemory(cut.data(), cut.size(), kFormatJpeg), DecodeStatus::kUnreadable);
+}
+
 TEST(LoadPngResource, DecodesBlockWithoutTouchingTitleOrType) {
   const auto png = ReadBytes(TestData("pngsuite/basn2c08.png"));
   TImagePair pair;
