@@ -298,6 +298,69 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
   }
 }
 
+// A ray's walk along its assist polyline: distances fall along the ray, so
+// the segment walks back from the end.
+struct PolylineWalk {
+  const TPolyline& p;
+  const TSegment* seg;
+  std::size_t n;
+  std::size_t k;
+  float start;
+  explicit PolylineWalk(const TPolyline& polyline)
+      : p(polyline), seg(polyline.segments.data()), n(polyline.segments.size()), k(n ? n - 1 : 0),
+        start(k ? seg[k - 1].cum_length : 0.0f) {}
+  void BackTo(float s) {
+    while (k > 0 && s <= start) {
+      --k;
+      start = k ? seg[k - 1].cum_length : 0.0f;
+    }
+  }
+};
+
+// The points at the first `real` of four falling distances s4 (s_lanes: the
+// same in double lanes), in (qx, qy) as they stand before their rounding to
+// float; gives back the lanes that have one. Mostly all four lie well inside one segment: then they come
+// out of one vector interpolation, after walking to the segment of the last.
+QUORVEL_AVX2 inline int PointsAt4(PolylineWalk& w, const float* s4, __m256d s_lanes, std::size_t real,
+                                  __m256d& qx, __m256d& qy) {
+  if (w.n == 0) return 0;
+  if (real == 4) {
+    w.BackTo(s4[3]);
+    const TSegment& g = w.seg[w.k];
+    const __m256d after_start = _mm256_sub_pd(s_lanes, _mm256_set1_pd(w.start));
+    const __m256d before_end = _mm256_sub_pd(_mm256_set1_pd(g.cum_length), s_lanes);
+    const __m256d margin = _mm256_set1_pd(kWalkMargin);
+    const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(after_start, margin, _CMP_GE_OQ),
+                                         _mm256_cmp_pd(before_end, margin, _CMP_GE_OQ));
+    if (_mm256_movemask_pd(inside) == 0xF) {
+      const __m256d d = RoundF(_mm256_div_pd(after_start, _mm256_set1_pd(g.length)));
+      const __m256d x1 = _mm256_set1_pd(g.x1), y1 = _mm256_set1_pd(g.y1);
+      qx = _mm256_add_pd(x1, _mm256_mul_pd(_mm256_sub_pd(_mm256_set1_pd(g.x2), x1), d));
+      qy = _mm256_add_pd(y1, _mm256_mul_pd(_mm256_sub_pd(_mm256_set1_pd(g.y2), y1), d));
+      return 0xF;
+    }
+  }
+  alignas(32) double x[4] = {0, 0, 0, 0}, y[4] = {0, 0, 0, 0};
+  int lanes = 0;
+  for (std::size_t j = 0; j < real; ++j) {
+    const float s = s4[j];
+    w.BackTo(s);
+    TPointF q;
+    bool found = true;
+    if (WellInside(w.start, w.seg[w.k].cum_length, s))
+      q = PointInSegment(w.seg[w.k], w.start, s);
+    else
+      found = PointAtLength(w.p, s, q);
+    if (!found) continue;
+    lanes |= 1 << j;
+    x[j] = q.x;
+    y[j] = q.y;
+  }
+  qx = _mm256_load_pd(x);
+  qy = _mm256_load_pd(y);
+  return lanes;
+}
+
 // Recorded ids wait between their pixel's line being asked for and their
 // store: a ray's samples reach a new line of the id raster every pixel or
 // so, and stores that miss the cache stall the whole loop. The stores keep
@@ -375,7 +438,6 @@ QUORVEL_AVX2 void RecordRays(const SampleTarget& target, const PolylineList& lis
   PendingIds pending;
   pending.ids = target.ids;
   alignas(16) float s4[4];
-  alignas(16) float qx[4] = {0, 0, 0, 0}, qy[4] = {0, 0, 0, 0};
   std::int32_t next = count ? SelectAssistPolyline(list, angle, angles[0]) : 0;
   for (std::size_t r = 0; r < count; ++r) {
     const std::int32_t chosen = next;
@@ -386,62 +448,16 @@ QUORVEL_AVX2 void RecordRays(const SampleTarget& target, const PolylineList& lis
     const TPolyline& p = list[static_cast<std::size_t>(chosen)];
     const std::uint32_t ray_id = RayId(target, first + static_cast<std::uint32_t>(r), 0);
     const __m128 length = _mm_set1_ps(p.length);
-    const TSegment* seg = p.segments.data();
-    const std::size_t n = p.segments.size();
-    if (n == 0) continue;
-    // Distances fall along the ray, so the segment walks back from the end.
-    std::size_t k = n - 1;
-    float start = k ? seg[k - 1].cum_length : 0.0f;
+    PolylineWalk walk(p);
+    if (walk.n == 0) continue;
     for (std::size_t i = 0; i < steps.count; i += 4) {
       const __m128 s = _mm_mul_ps(_mm_loadu_ps(&steps.one_minus_e[i]), length);
       _mm_store_ps(s4, s);
       const std::size_t real = steps.count - i < 4 ? steps.count - i : 4;
-      // Mostly all four distances lie well inside one segment: then the
-      // points come out of one vector interpolation. The distances fall,
-      // so the segment of the last one is walked to.
-      if (real == 4) {
-        while (k > 0 && s4[3] <= start) {
-          --k;
-          start = k ? seg[k - 1].cum_length : 0.0f;
-        }
-        const TSegment& g = seg[k];
-        const __m256d s_lanes = _mm256_cvtps_pd(s);
-        const __m256d after_start = _mm256_sub_pd(s_lanes, _mm256_set1_pd(start));
-        const __m256d before_end = _mm256_sub_pd(_mm256_set1_pd(g.cum_length), s_lanes);
-        const __m256d margin = _mm256_set1_pd(kWalkMargin);
-        const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(after_start, margin, _CMP_GE_OQ),
-                                             _mm256_cmp_pd(before_end, margin, _CMP_GE_OQ));
-        if (_mm256_movemask_pd(inside) == 0xF) {
-          const __m256d d = RoundF(_mm256_div_pd(after_start, _mm256_set1_pd(g.length)));
-          const __m256d x1 = _mm256_set1_pd(g.x1), y1 = _mm256_set1_pd(g.y1);
-          const __m256d along_x = _mm256_sub_pd(_mm256_set1_pd(g.x2), x1);
-          const __m256d along_y = _mm256_sub_pd(_mm256_set1_pd(g.y2), y1);
-          Land4(pending, target, _mm256_cvtpd_ps(_mm256_add_pd(x1, _mm256_mul_pd(along_x, d))),
-                _mm256_cvtpd_ps(_mm256_add_pd(y1, _mm256_mul_pd(along_y, d))), centre8, 0xF,
-                ray_id + static_cast<std::uint32_t>(i));
-          continue;
-        }
-      }
-      int lanes = 0;
-      for (std::size_t j = 0; j < real; ++j) {
-        const float sj = s4[j];
-        while (k > 0 && sj <= start) {
-          --k;
-          start = k ? seg[k - 1].cum_length : 0.0f;
-        }
-        TPointF q;
-        bool found = true;
-        if (WellInside(start, seg[k].cum_length, sj))
-          q = PointInSegment(seg[k], start, sj);
-        else
-          found = PointAtLength(p, sj, q);
-        if (!found) continue;
-        lanes |= 1 << j;
-        qx[j] = q.x;
-        qy[j] = q.y;
-      }
+      __m256d qx, qy;
+      const int lanes = PointsAt4(walk, s4, _mm256_cvtps_pd(s), real, qx, qy);
       if (lanes)
-        Land4(pending, target, _mm_load_ps(qx), _mm_load_ps(qy), centre8, lanes,
+        Land4(pending, target, _mm256_cvtpd_ps(qx), _mm256_cvtpd_ps(qy), centre8, lanes,
               ray_id + static_cast<std::uint32_t>(i));
     }
   }
@@ -454,7 +470,6 @@ QUORVEL_AVX2 void SampleRays(const SampleTarget& target, const PolylineList& lis
   const double centre = r_centre;
   const __m256d centre4 = _mm256_set1_pd(centre);
   alignas(16) float s4[4];
-  alignas(32) double qx[4] = {0, 0, 0, 0}, qy[4] = {0, 0, 0, 0};
   std::int32_t next = count ? SelectAssistPolyline(list, angle, angles[0]) : 0;
   for (std::size_t r = 0; r < count; ++r) {
     const float theta = angles[r];
@@ -465,11 +480,7 @@ QUORVEL_AVX2 void SampleRays(const SampleTarget& target, const PolylineList& lis
     const __m256d end_x = _mm256_set1_pd(end.x);
     const __m256d end_y = _mm256_set1_pd(end.y);
     const __m256d length = _mm256_set1_pd(p.length);
-    const TSegment* seg = p.segments.data();
-    const std::size_t n = p.segments.size();
-    // Distances fall along the ray, so the segment walks back from the end.
-    std::size_t k = n ? n - 1 : 0;
-    float start = k ? seg[k - 1].cum_length : 0.0f;
+    PolylineWalk walk(p);
     for (std::size_t i = 0; i < steps.count; i += 4) {
       const __m256d e = Load4(&steps.e[i]);
       const __m256d sx = RoundF(_mm256_add_pd(RoundF(_mm256_mul_pd(end_x, e)), centre4));
@@ -477,56 +488,11 @@ QUORVEL_AVX2 void SampleRays(const SampleTarget& target, const PolylineList& lis
       const __m256d s_lanes = RoundF(_mm256_mul_pd(Load4(&steps.one_minus_e[i]), length));
       _mm_store_ps(s4, _mm256_cvtpd_ps(s_lanes));
       const std::size_t real = steps.count - i < 4 ? steps.count - i : 4;
-      // Mostly all four distances lie well inside one segment: then the
-      // points come out of one vector interpolation. The distances fall,
-      // so the segment of the last one is walked to.
-      if (real == 4 && n > 0) {
-        while (k > 0 && s4[3] <= start) {
-          --k;
-          start = k ? seg[k - 1].cum_length : 0.0f;
-        }
-        const TSegment& g = seg[k];
-        const __m256d from = _mm256_set1_pd(start);
-        const __m256d margin = _mm256_set1_pd(kWalkMargin);
-        const __m256d after_start = _mm256_sub_pd(s_lanes, from);
-        const __m256d before_end = _mm256_sub_pd(_mm256_set1_pd(g.cum_length), s_lanes);
-        const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(after_start, margin, _CMP_GE_OQ),
-                                             _mm256_cmp_pd(before_end, margin, _CMP_GE_OQ));
-        if (_mm256_movemask_pd(inside) == 0xF) {
-          const __m256d d = RoundF(_mm256_div_pd(after_start, _mm256_set1_pd(g.length)));
-          const __m256d x1 = _mm256_set1_pd(g.x1), y1 = _mm256_set1_pd(g.y1);
-          const __m256d along_x = _mm256_sub_pd(_mm256_set1_pd(g.x2), x1);
-          const __m256d along_y = _mm256_sub_pd(_mm256_set1_pd(g.y2), y1);
-          const __m256d qx4 = RoundF(_mm256_add_pd(x1, _mm256_mul_pd(along_x, d)));
-          const __m256d qy4 = RoundF(_mm256_add_pd(y1, _mm256_mul_pd(along_y, d)));
-          Sample4(target, sx, sy, RoundF(_mm256_add_pd(qx4, centre4)), RoundF(_mm256_add_pd(qy4, centre4)),
-                  0xF);
-          continue;
-        }
-      }
-      int lanes = 0;
-      for (std::size_t j = 0; j < real; ++j) {
-        const float s = s4[j];
-        if (n == 0) break;
-        while (k > 0 && s <= start) {
-          --k;
-          start = k ? seg[k - 1].cum_length : 0.0f;
-        }
-        TPointF q;
-        bool found = true;
-        if (WellInside(start, seg[k].cum_length, s))
-          q = PointInSegment(seg[k], start, s);
-        else
-          found = PointAtLength(p, s, q);
-        if (!found) continue;
-        lanes |= 1 << j;
-        qx[j] = q.x;
-        qy[j] = q.y;
-      }
+      __m256d qx, qy;
+      const int lanes = PointsAt4(walk, s4, s_lanes, real, qx, qy);
       if (!lanes) continue;
-      const __m256d dx = RoundF(_mm256_add_pd(_mm256_load_pd(qx), centre4));
-      const __m256d dy = RoundF(_mm256_add_pd(_mm256_load_pd(qy), centre4));
-      Sample4(target, sx, sy, dx, dy, lanes);
+      Sample4(target, sx, sy, RoundF(_mm256_add_pd(RoundF(qx), centre4)),
+              RoundF(_mm256_add_pd(RoundF(qy), centre4)), lanes);
     }
   }
 }
