@@ -195,7 +195,7 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
   if (t.width < 2 || t.height < 2) return;
   const bool vertical = s.vertical;
   const std::int32_t length = vertical ? t.height : t.width;
-  const std::size_t stride = static_cast<std::size_t>(std::max(t.width, t.height)) + 3;
+  const std::size_t stride = ChordLineStride(t.width, t.height);
   const __m256d centre = _mm256_set1_pd(s.r_centre);
   const __m256d half = _mm256_set1_pd(0.5);
   const __m256d below = _mm256_set1_pd(-1.0);
@@ -299,7 +299,7 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
 }
 
 // A ray's walk along its assist polyline: distances fall along the ray, so
-// the segment walks back from the end.
+// the segment walks back from the end; start is where segment k begins.
 struct PolylineWalk {
   const TPolyline& p;
   const TSegment* seg;
@@ -309,23 +309,21 @@ struct PolylineWalk {
   explicit PolylineWalk(const TPolyline& polyline)
       : p(polyline), seg(polyline.segments.data()), n(polyline.segments.size()), k(n ? n - 1 : 0),
         start(k ? seg[k - 1].cum_length : 0.0f) {}
-  void BackTo(float s) {
-    while (k > 0 && s <= start) {
-      --k;
-      start = k ? seg[k - 1].cum_length : 0.0f;
-    }
-  }
 };
 
 // The points at the first `real` of four falling distances s4 (s_lanes: the
 // same in double lanes), in (qx, qy) as they stand before their rounding to
-// float; gives back the lanes that have one. Mostly all four lie well inside one segment: then they come
-// out of one vector interpolation, after walking to the segment of the last.
+// float; gives back the lanes that have one. Mostly all four lie well inside
+// one segment: then they come out of one vector interpolation, after walking
+// to the segment of the last.
 QUORVEL_AVX2 inline int PointsAt4(PolylineWalk& w, const float* s4, __m256d s_lanes, std::size_t real,
                                   __m256d& qx, __m256d& qy) {
   if (w.n == 0) return 0;
   if (real == 4) {
-    w.BackTo(s4[3]);
+    while (w.k > 0 && s4[3] <= w.start) {
+      --w.k;
+      w.start = w.k ? w.seg[w.k - 1].cum_length : 0.0f;
+    }
     const TSegment& g = w.seg[w.k];
     const __m256d after_start = _mm256_sub_pd(s_lanes, _mm256_set1_pd(w.start));
     const __m256d before_end = _mm256_sub_pd(_mm256_set1_pd(g.cum_length), s_lanes);
@@ -343,19 +341,13 @@ QUORVEL_AVX2 inline int PointsAt4(PolylineWalk& w, const float* s4, __m256d s_la
   alignas(32) double x[4] = {0, 0, 0, 0}, y[4] = {0, 0, 0, 0};
   int lanes = 0;
   for (std::size_t j = 0; j < real; ++j) {
-    const float s = s4[j];
-    w.BackTo(s);
     TPointF q;
-    bool found = true;
-    if (WellInside(w.start, w.seg[w.k].cum_length, s))
-      q = PointInSegment(w.seg[w.k], w.start, s);
-    else
-      found = PointAtLength(w.p, s, q);
-    if (!found) continue;
+    if (!PointAtLengthWalk(w.p, s4[j], w.k, q)) continue;
     lanes |= 1 << j;
     x[j] = q.x;
     y[j] = q.y;
   }
+  w.start = w.k ? w.seg[w.k - 1].cum_length : 0.0f;
   qx = _mm256_load_pd(x);
   qy = _mm256_load_pd(y);
   return lanes;

@@ -6,6 +6,7 @@
 // win, so ranges are either cut where no two can meet, or merged in order.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -123,6 +124,11 @@ struct ResolveJob {
 // and the positions it samples of each before going on to the next.
 inline constexpr int kChordLineBlock = 16;
 inline constexpr std::int32_t kChordLineRun = 64;
+// Entries of one line's ids in the chord-line kernel's buffers: the longer
+// side, plus 3 so that a group of four may start at the last position.
+inline std::size_t ChordLineStride(std::int32_t width, std::int32_t height) {
+  return static_cast<std::size_t>(std::max(width, height)) + 3;
+}
 
 // The kernels of one job, chosen once from its options.
 struct Kernels {
@@ -130,9 +136,9 @@ struct Kernels {
   void (*map_chords)(const SampleTarget& target, const Chord* chords, std::size_t count, float r_centre,
                      bool vertical);
   // Chords [first, first + count), whole lines, the last sample of each
-  // position only; line_ids: kChordLineBlock buffers of as many entries as
-  // the longer side has pixels, plus 3, one after another, all kNoSample
-  // (and left so). Null where the kernels have none.
+  // position only; line_ids: kChordLineBlock buffers of ChordLineStride
+  // entries, one after another, all kNoSample (and left so). Null where the
+  // kernels have none.
   void (*map_chord_lines)(const SampleTarget& target, const SampleSources& sources, const Chord* chords,
                           std::size_t first, std::size_t count, std::uint32_t* line_ids);
   // The second pass over the given ray angles, in order; first is the index

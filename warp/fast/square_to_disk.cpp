@@ -66,14 +66,13 @@ void SquareToDiskFast(TWarpEngine& engine, const EngineOptions& options) {
   }
   // Every range's lines of ids, allocated here: memory a worker thread
   // allocates stays with its own heap arena.
-  const std::size_t line =
-      (static_cast<std::size_t>(std::max(engine.width, engine.height)) + 3) * fast::kChordLineBlock;
-  std::vector<std::uint32_t> line_ids(lines ? line * static_cast<std::size_t>(ranges) : 0, fast::kNoSample);
+  const std::size_t block = fast::ChordLineStride(engine.width, engine.height) * fast::kChordLineBlock;
+  std::vector<std::uint32_t> line_ids(lines ? block * static_cast<std::size_t>(ranges) : 0, fast::kNoSample);
   ForEachRange(ranges, ranges, [&](std::int64_t first, std::int64_t, int) {
     const std::size_t begin = cut[first], count = cut[first + 1] - cut[first];
     if (lines)
       kernels.map_chord_lines(target, sources, chords.data(), begin, count,
-                              line_ids.data() + line * static_cast<std::size_t>(first));
+                              line_ids.data() + block * static_cast<std::size_t>(first));
     else
       kernels.map_chords(target, chords.data() + begin, count, r_centre, vertical);
   });
