@@ -12,4 +12,10 @@ bool CpuHasAvx2() {
   return has;
 }
 
+bool CpuHasAvx512() {
+  static const bool has = CpuHasAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                          __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+  return has;
+}
+
 }  // namespace quorvel

@@ -13,7 +13,11 @@ int ThreadsOf(const EngineOptions& options) {
 }
 
 bool UsesAvx2(const EngineOptions& options) {
-  return !options.reference && options.kernels == EngineKernels::kWidest && CpuHasAvx2();
+  return !options.reference && options.kernels != EngineKernels::kPortable && CpuHasAvx2();
+}
+
+bool UsesAvx512(const EngineOptions& options) {
+  return UsesAvx2(options) && options.kernels == EngineKernels::kWidest && CpuHasAvx512();
 }
 
 }  // namespace quorvel

@@ -7,7 +7,8 @@
 namespace quorvel {
 
 enum class EngineKernels {
-  kWidest,    // AVX2 where the CPU has it
+  kWidest,    // AVX-512 where the CPU has it, else AVX2 where it has that
+  kAvx2,      // AVX2 where the CPU has it, never AVX-512
   kPortable,  // the baseline SSE kernels only
 };
 
@@ -34,7 +35,9 @@ inline EngineOptions ReferenceOptions() {
 // Threads a job with these options uses: 1 for the reference.
 int ThreadsOf(const EngineOptions& options);
 
-// Whether the fast paths take their AVX2 kernels.
+// Whether the fast paths take their AVX2 kernels, and beyond them the AVX-512
+// ones where they have them.
 bool UsesAvx2(const EngineOptions& options);
+bool UsesAvx512(const EngineOptions& options);
 
 }  // namespace quorvel

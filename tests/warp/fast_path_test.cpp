@@ -88,12 +88,15 @@ class FastPath : public ::testing::TestWithParam<Case> {};
 TEST_P(FastPath, RunWarpJobMatchesThePlainEngineByteForByte) {
   const Case& c = GetParam();
   // Two threads with the widest kernels the CPU has, three with the
-  // portable ones; four sample every step, as for the largest squares.
-  for (int threads : {2, 3, 4}) {
+  // portable ones, five with AVX2 where it has wider; four sample every
+  // step, as for the largest squares.
+  for (int threads : {2, 3, 4, 5}) {
     TWarpEngine plain, fast;
     plain.options = ReferenceOptions();
     fast.options.threads = threads;
-    fast.options.kernels = threads != 3 ? EngineKernels::kWidest : EngineKernels::kPortable;
+    fast.options.kernels = threads == 3   ? EngineKernels::kPortable
+                           : threads == 5 ? EngineKernels::kAvx2
+                                          : EngineKernels::kWidest;
     fast.options.sample_ids = threads != 4;
     for (TWarpEngine* e : {&plain, &fast}) {
       e->shape_polylines = c.shape();
@@ -179,7 +182,7 @@ TEST(ReferenceBytes, DestAndResultOfFixedJobsAreUnchanged) {
 // rays from its own first; a small layer size makes that happen at a side
 // the plain engine can check.
 TEST(FastSweep, ManySmallIdLayersGiveThePlainBytes) {
-  for (EngineKernels kernels : {EngineKernels::kWidest, EngineKernels::kPortable}) {
+  for (EngineKernels kernels : {EngineKernels::kWidest, EngineKernels::kAvx2, EngineKernels::kPortable}) {
     for (std::size_t rays_per_layer : {1u, 7u, 500u}) {
       TWarpEngine plain, fast;
       TImagePair pair = Picture(211, 211);

@@ -298,19 +298,6 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
   }
 }
 
-// A ray's walk along its assist polyline: distances fall along the ray, so
-// the segment walks back from the end; start is where segment k begins.
-struct PolylineWalk {
-  const TPolyline& p;
-  const TSegment* seg;
-  std::size_t n;
-  std::size_t k;
-  float start;
-  explicit PolylineWalk(const TPolyline& polyline)
-      : p(polyline), seg(polyline.segments.data()), n(polyline.segments.size()), k(n ? n - 1 : 0),
-        start(k ? seg[k - 1].cum_length : 0.0f) {}
-};
-
 // The points at the first `real` of four falling distances s4 (s_lanes: the
 // same in double lanes), in (qx, qy) as they stand before their rounding to
 // float; gives back the lanes that have one. Mostly all four lie well inside
@@ -359,35 +346,35 @@ QUORVEL_AVX2 inline int PointsAt4(PolylineWalk& w, const float* s4, __m256d s_la
 // the samples' order.
 constexpr std::size_t kStoreLag = 128;
 
+// Their count is the caller's, so that it stays in a register.
 struct PendingIds {
   std::uint32_t* ids = nullptr;
-  std::size_t count = 0;
   alignas(16) std::uint32_t at[2 * kStoreLag + 4];
   alignas(16) std::uint32_t id[2 * kStoreLag + 4];
 };
 
-// Stores all but the last `keep` pending ids.
-inline void StorePending(PendingIds& p, std::size_t keep) {
-  const std::size_t n = p.count - keep;
+// Stores all but the last `keep` of `count` pending ids; gives back keep.
+inline std::size_t StorePending(PendingIds& p, std::size_t count, std::size_t keep) {
+  const std::size_t n = count - keep;
   for (std::size_t j = 0; j < n; ++j) p.ids[p.at[j]] = p.id[j];
   std::memmove(p.at, p.at + n, keep * sizeof(std::uint32_t));
   std::memmove(p.id, p.id + n, keep * sizeof(std::uint32_t));
-  p.count = keep;
+  return keep;
 }
 
 // The pixels of four recorded samples whose destination points, already
 // rounded to float32, are (qx, qy): lane j's id0 + j is queued for the pixel
-// it lands on. Each float operation here is one operation on float32
+// it lands on; gives back the new count. Each float operation here is one operation on float32
 // values, so it rounds as the plain engine's double operation then F()
 // does: x + R is correctly rounded either way, and adding 0.5 is exact
 // below 2^22, beyond which every value is dropped or held to the last
 // line all the same.
-QUORVEL_AVX2 inline void Land4(PendingIds& p, const SampleTarget& t, __m128 qx, __m128 qy, __m256 centre,
-                               int lanes, std::uint32_t id0) {
+QUORVEL_AVX2 inline std::size_t Land4(PendingIds& p, std::size_t count, const SampleTarget& t, __m128 qx,
+                                      __m128 qy, __m256 centre, int lanes, std::uint32_t id0) {
   const __m256 at = _mm256_add_ps(_mm256_add_ps(_mm256_set_m128(qy, qx), centre), _mm256_set1_ps(0.5f));
   const int ok = _mm256_movemask_ps(_mm256_cmp_ps(at, _mm256_set1_ps(-1.0f), _CMP_GT_OQ));
   lanes &= ok & ok >> 4;
-  if (!lanes) return;
+  if (!lanes) return count;
   // Held before truncating: truncation keeps order, and the limits are whole.
   const __m256 last = _mm256_setr_ps(static_cast<float>(t.width - 1), static_cast<float>(t.width - 1),
                                      static_cast<float>(t.width - 1), static_cast<float>(t.width - 1),
@@ -396,25 +383,30 @@ QUORVEL_AVX2 inline void Land4(PendingIds& p, const SampleTarget& t, __m128 qx, 
   const __m256i xy = _mm256_cvttps_epi32(_mm256_min_ps(at, last));
   const __m128i row = _mm_sub_epi32(_mm_set1_epi32(t.height - 1), _mm256_extracti128_si256(xy, 1));
   const __m128i to = _mm_add_epi32(_mm_mullo_epi32(row, _mm_set1_epi32(t.width)), _mm256_castsi256_si128(xy));
-  std::uint32_t* slot = p.at + p.count;
+  // Four samples span under two pixels: their first and last lines.
+  std::uint32_t first_to, last_to;
   if (lanes == 0xF) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(slot), to);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p.id + p.count),
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p.at + count), to);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p.id + count),
                      _mm_add_epi32(_mm_set1_epi32(static_cast<int>(id0)), _mm_setr_epi32(0, 1, 2, 3)));
-    p.count += 4;
+    count += 4;
+    first_to = static_cast<std::uint32_t>(_mm_cvtsi128_si32(to));
+    last_to = static_cast<std::uint32_t>(_mm_extract_epi32(to, 3));
   } else {
     alignas(16) std::uint32_t lane_to[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(lane_to), to);
+    first_to = lane_to[__builtin_ctz(static_cast<unsigned>(lanes))];
     for (int j = 0; j < 4; ++j) {
       if (!(lanes >> j & 1)) continue;
-      p.at[p.count] = lane_to[j];
-      p.id[p.count++] = id0 + static_cast<std::uint32_t>(j);
+      p.at[count] = lane_to[j];
+      p.id[count++] = id0 + static_cast<std::uint32_t>(j);
     }
+    last_to = p.at[count - 1];
   }
-  // Four samples span under two pixels: their first and last lines.
-  _mm_prefetch(reinterpret_cast<const char*>(t.ids + p.at[p.count - 1]), _MM_HINT_T0);
-  _mm_prefetch(reinterpret_cast<const char*>(t.ids + *slot), _MM_HINT_T0);
-  if (p.count >= 2 * kStoreLag) StorePending(p, kStoreLag);
+  _mm_prefetch(reinterpret_cast<const char*>(t.ids + last_to), _MM_HINT_T0);
+  _mm_prefetch(reinterpret_cast<const char*>(t.ids + first_to), _MM_HINT_T0);
+  if (count >= 2 * kStoreLag) count = StorePending(p, count, kStoreLag);
+  return count;
 }
 
 // The recording of MapRays: only where samples land. Where they read never
@@ -429,6 +421,7 @@ QUORVEL_AVX2 void RecordRays(const SampleTarget& target, const PolylineList& lis
   const __m256 centre8 = _mm256_set1_ps(r_centre);
   PendingIds pending;
   pending.ids = target.ids;
+  std::size_t queued = 0;
   alignas(16) float s4[4];
   std::int32_t next = count ? SelectAssistPolyline(list, angle, angles[0]) : 0;
   for (std::size_t r = 0; r < count; ++r) {
@@ -449,11 +442,11 @@ QUORVEL_AVX2 void RecordRays(const SampleTarget& target, const PolylineList& lis
       __m256d qx, qy;
       const int lanes = PointsAt4(walk, s4, _mm256_cvtps_pd(s), real, qx, qy);
       if (lanes)
-        Land4(pending, target, _mm256_cvtpd_ps(qx), _mm256_cvtpd_ps(qy), centre8, lanes,
-              ray_id + static_cast<std::uint32_t>(i));
+        queued = Land4(pending, queued, target, _mm256_cvtpd_ps(qx), _mm256_cvtpd_ps(qy), centre8, lanes,
+                       ray_id + static_cast<std::uint32_t>(i));
     }
   }
-  StorePending(pending, 0);
+  StorePending(pending, queued, 0);
 }
 
 // The sampling of MapRays: every step's bilinear value, written in order.

@@ -75,6 +75,19 @@ inline bool PointAtLengthWalk(const TPolyline& p, float s, std::size_t& hint, TP
   return PointAtLength(p, s, out);
 }
 
+// A ray's walk along its assist polyline: distances fall along the ray, so
+// the segment walks back from the end; start is where segment k begins.
+struct PolylineWalk {
+  const TPolyline& p;
+  const TSegment* seg;
+  std::size_t n;
+  std::size_t k;
+  float start;
+  explicit PolylineWalk(const TPolyline& polyline)
+      : p(polyline), seg(polyline.segments.data()), n(polyline.segments.size()), k(n ? n - 1 : 0),
+        start(k ? seg[k - 1].cum_length : 0.0f) {}
+};
+
 // One chord of the first pass, with its destination line: the column
 // (vertical) or row (horizontal) every sample of it lands on.
 struct Chord : ChordGeometry {
@@ -82,7 +95,7 @@ struct Chord : ChordGeometry {
 };
 
 // Per distance b along a ray (0, 0.5, ... R): e = b / R and 1 - e, the
-// same for every ray. The lists are padded to a multiple of four entries;
+// same for every ray. The lists are padded to a multiple of eight entries;
 // count is how many are real.
 struct RaySteps {
   std::vector<float> e;
@@ -167,6 +180,13 @@ void MapRaysAvx2(const SampleTarget& target, const PolylineList& list, std::int3
                  const RaySteps& steps, const float* angles, std::size_t count, std::uint32_t first);
 void ResolveRaysAvx2(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
                      std::size_t begin, std::size_t end);
+
+// The AVX-512 kernels (only where the CPU has it); the rest of a job's
+// kernels are the AVX2 ones.
+void MapRaysAvx512(const SampleTarget& target, const PolylineList& list, std::int32_t angle, float r_centre,
+                   const RaySteps& steps, const float* angles, std::size_t count, std::uint32_t first);
+void ResolveRaysAvx512(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,
+                       std::size_t begin, std::size_t end);
 
 // The sweep by sample ids, each layer holding at most most_rays_per_layer
 // rays (SweepRaysFast passes as many as the ids hold).

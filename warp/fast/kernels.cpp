@@ -8,6 +8,7 @@
 namespace quorvel::fast {
 
 Kernels KernelsFor(const EngineOptions& options) {
+  if (UsesAvx512(options)) return Kernels{MapChordsAvx2, MapChordLinesAvx2, MapRaysAvx512, ResolveRaysAvx512};
   if (UsesAvx2(options)) return Kernels{MapChordsAvx2, MapChordLinesAvx2, MapRaysAvx2, ResolveRaysAvx2};
   return Kernels{MapChords, nullptr, MapRays, ResolveRays};
 }
@@ -19,8 +20,8 @@ RaySteps MakeRaySteps(float r_centre) {
     steps.one_minus_e.push_back(one_minus_e);
   });
   steps.count = steps.e.size();
-  // Whole groups of four for the vector kernels; the padding is never mapped.
-  while (steps.e.size() % 4) {
+  // Whole groups of eight for the vector kernels; the padding is never mapped.
+  while (steps.e.size() % 8) {
     steps.e.push_back(1.0f);
     steps.one_minus_e.push_back(0.0f);
   }
