@@ -138,9 +138,9 @@ struct ResolveJob {
 inline constexpr int kChordLineBlock = 16;
 inline constexpr std::int32_t kChordLineRun = 64;
 // Entries of one line's ids in the chord-line kernel's buffers: the longer
-// side, plus 3 so that a group of four may start at the last position.
+// side, plus 7 so that a group of eight may start at the last position.
 inline std::size_t ChordLineStride(std::int32_t width, std::int32_t height) {
-  return static_cast<std::size_t>(std::max(width, height)) + 3;
+  return static_cast<std::size_t>(std::max(width, height)) + 7;
 }
 
 // The kernels of one job, chosen once from its options.
@@ -183,6 +183,8 @@ void ResolveRaysAvx2(const SampleTarget& target, const SampleSources& sources, c
 
 // The AVX-512 kernels (only where the CPU has it); the rest of a job's
 // kernels are the AVX2 ones.
+void MapChordLinesAvx512(const SampleTarget& target, const SampleSources& sources, const Chord* chords,
+                         std::size_t first, std::size_t count, std::uint32_t* line_ids);
 void MapRaysAvx512(const SampleTarget& target, const PolylineList& list, std::int32_t angle, float r_centre,
                    const RaySteps& steps, const float* angles, std::size_t count, std::uint32_t first);
 void ResolveRaysAvx512(const SampleTarget& target, const SampleSources& sources, const ResolveJob& job,

@@ -8,7 +8,7 @@
 namespace quorvel::fast {
 
 Kernels KernelsFor(const EngineOptions& options) {
-  if (UsesAvx512(options)) return Kernels{MapChordsAvx2, MapChordLinesAvx2, MapRaysAvx512, ResolveRaysAvx512};
+  if (UsesAvx512(options)) return Kernels{MapChordsAvx2, MapChordLinesAvx512, MapRaysAvx512, ResolveRaysAvx512};
   if (UsesAvx2(options)) return Kernels{MapChordsAvx2, MapChordLinesAvx2, MapRaysAvx2, ResolveRaysAvx2};
   return Kernels{MapChords, nullptr, MapRays, ResolveRays};
 }
