@@ -143,17 +143,13 @@ __attribute__((target("sse4.1"))) void InnerSpanSse41(const TPixels32Desc& src, 
   }
 }
 
-// Two destination pixels at a time, one in each 128-bit half: the same
-// integer sums as InnerSpanSse41, so the same bytes.
-__attribute__((target("avx2"))) void InnerSpanAvx2(const TPixels32Desc& src, std::int32_t y16,
-                                                   const ColumnTaps* taps, std::int32_t count, Pixel* out) {
-  const std::int32_t iy = y16 >> 16;
-  const std::int32_t v = (y16 >> 8) & 255;
-  const std::int32_t* w = BicubicWeightTable;
-  const __m256i wr[4] = {_mm256_set1_epi32(w[256 + v]), _mm256_set1_epi32(w[v]),
-                         _mm256_set1_epi32(w[256 - v]), _mm256_set1_epi32(w[512 - v])};
-  const std::ptrdiff_t stride = src.stride;
-  const std::uint8_t* rows = src.pixels + (iy - 1) * stride;
+// The inner span's sums split in two, with AVX2: each source row's column
+// sums (four int32 per destination pixel, one per channel) are made once,
+// and each destination row weighs the four it needs. The integer sums are
+// InnerSpanSse41's, regrouped, so the bytes are the same; the rows' sums
+// are reused by every destination row that reads them.
+__attribute__((target("avx2"))) void ColumnSumsAvx2(const std::uint8_t* row, const ColumnTaps* taps,
+                                                    std::int32_t count, std::int32_t* sums) {
   const __m256i pairs = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15,
                                          0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
   const __m256i zero = _mm256_setzero_si256();
@@ -161,26 +157,80 @@ __attribute__((target("avx2"))) void InnerSpanAvx2(const TPixels32Desc& src, std
   for (; x + 2 <= count; x += 2) {
     const ColumnTaps& a = taps[x];
     const ColumnTaps& b = taps[x + 1];
-    const __m256i w01 = _mm256_set_m128i(b.w01, a.w01);
-    const __m256i w23 = _mm256_set_m128i(b.w23, a.w23);
-    const std::uint8_t* pa = rows + a.offset;
-    const std::uint8_t* pb = rows + b.offset;
-    __m256i sum = zero;
-    for (int r = 0; r < 4; ++r, pa += stride, pb += stride) {
-      const __m256i raw = _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pb)),
-                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(pa)));
-      const __m256i bytes = _mm256_shuffle_epi8(raw, pairs);
-      const __m256i across = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi8(bytes, zero), w01),
-                                              _mm256_madd_epi16(_mm256_unpackhi_epi8(bytes, zero), w23));
-      sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(across, wr[r]));
-    }
-    const __m256i shifted = _mm256_srai_epi32(sum, 16);
-    const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(shifted, zero), zero);
+    const __m256i raw = _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + b.offset)),
+                                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + a.offset)));
+    const __m256i bytes = _mm256_shuffle_epi8(raw, pairs);
+    const __m256i across =
+        _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi8(bytes, zero), _mm256_set_m128i(b.w01, a.w01)),
+                         _mm256_madd_epi16(_mm256_unpackhi_epi8(bytes, zero), _mm256_set_m128i(b.w23, a.w23)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + 4 * x), across);
+  }
+  if (x < count) {
+    const __m128i pairs128 = _mm256_castsi256_si128(pairs);
+    const __m128i bytes = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + taps[x].offset)),
+                                           pairs128);
+    const __m128i across = _mm_add_epi32(_mm_madd_epi16(_mm_cvtepu8_epi16(bytes), taps[x].w01),
+                                         _mm_madd_epi16(_mm_unpackhi_epi8(bytes, _mm_setzero_si128()), taps[x].w23));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + 4 * x), across);
+  }
+}
+
+// One destination row's inner span from the column sums of its four source
+// rows, weighted by wr[r]: the same int32 sums, in the same order.
+__attribute__((target("avx2"))) void WeighRowsAvx2(const std::int32_t* const* rows, const std::int32_t* wr,
+                                                   std::int32_t count, Pixel* out) {
+  const __m256i w0 = _mm256_set1_epi32(wr[0]), w1 = _mm256_set1_epi32(wr[1]);
+  const __m256i w2 = _mm256_set1_epi32(wr[2]), w3 = _mm256_set1_epi32(wr[3]);
+  const __m256i zero = _mm256_setzero_si256();
+  std::int32_t x = 0;
+  for (; x + 2 <= count; x += 2) {
+    const __m256i* at[4];
+    for (int r = 0; r < 4; ++r) at[r] = reinterpret_cast<const __m256i*>(rows[r] + 4 * x);
+    __m256i sum = _mm256_mullo_epi32(_mm256_loadu_si256(at[0]), w0);
+    sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(_mm256_loadu_si256(at[1]), w1));
+    sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(_mm256_loadu_si256(at[2]), w2));
+    sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(_mm256_loadu_si256(at[3]), w3));
+    // sum >> 16 lies in -256..511; saturating to 0..255 is the clamp table.
+    const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(_mm256_srai_epi32(sum, 16), zero), zero);
     out[x] = static_cast<Pixel>(_mm_cvtsi128_si32(_mm256_castsi256_si128(packed)));
     out[x + 1] = static_cast<Pixel>(_mm_cvtsi128_si32(_mm256_extracti128_si256(packed, 1)));
   }
-  if (x < count) InnerSpanSse41(src, y16, taps + x, count - x, out + x);
+  if (x < count) {
+    __m128i sum = _mm_setzero_si128();
+    for (int r = 0; r < 4; ++r)
+      sum = _mm_add_epi32(sum, _mm_mullo_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r] + 4 * x)),
+                                               _mm_set1_epi32(wr[r])));
+    const __m128i shifted = _mm_srai_epi32(sum, 16);
+    out[x] = static_cast<Pixel>(
+        _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(shifted, _mm_setzero_si128()), _mm_setzero_si128())));
+  }
 }
+
+// The column sums of the last four source rows a band of destination rows
+// read: row i sits in slot i % 4, so the four rows of one destination row
+// never share a slot.
+class ColumnSumRows {
+ public:
+  ColumnSumRows(const TPixels32Desc& src, const ColumnTaps* taps, std::int32_t count)
+      : src_(src), taps_(taps), count_(count), sums_(4 * static_cast<std::size_t>(count) * 4) {}
+
+  const std::int32_t* Row(std::int32_t row) {
+    const int slot = row & 3;
+    std::int32_t* sums = sums_.data() + static_cast<std::size_t>(slot) * 4 * static_cast<std::size_t>(count_);
+    if (held_[slot] != row) {
+      ColumnSumsAvx2(src_.pixels + row * static_cast<std::ptrdiff_t>(src_.stride), taps_, count_, sums);
+      held_[slot] = row;
+    }
+    return sums;
+  }
+
+ private:
+  const TPixels32Desc& src_;
+  const ColumnTaps* taps_;
+  std::int32_t count_;
+  std::vector<std::int32_t> sums_;
+  std::int32_t held_[4] = {-1, -1, -1, -1};
+};
 
 // One destination row: border samples where the 4 x 4 neighbourhood leaves
 // the source, inner(y16, x16, out, count) for the span in between.
@@ -252,10 +302,29 @@ bool ZoomBicubic(const TPixels32Desc& dst, const TPixels32Desc& src, const Engin
                                   _mm_setr_epi16(w2, w3, w2, w3, w2, w3, w2, w3),
                                   static_cast<std::ptrdiff_t>((x16 >> 16) - 1) * 4};
   }
-  const auto span = UsesAvx2(options) ? InnerSpanAvx2 : InnerSpanSse41;
-  ZoomRowsInParallel(dst, src, g, options, [&](std::int32_t y16, std::int32_t, Pixel* out, std::int32_t count) {
-    span(src, y16, taps.data(), count, out);
-  });
+  if (!UsesAvx2(options)) {
+    ZoomRowsInParallel(dst, src, g, options, [&](std::int32_t y16, std::int32_t, Pixel* out, std::int32_t count) {
+      InnerSpanSse41(src, y16, taps.data(), count, out);
+    });
+    return true;
+  }
+  const std::int32_t inner = g.right - g.left;
+  ForEachRange(dst.height, ThreadsFor(options, static_cast<std::int64_t>(dst.width) * dst.height, 1 << 16),
+               [&](std::int64_t first, std::int64_t end, int) {
+                 ColumnSumRows rows(src, taps.data(), inner);
+                 for (std::int64_t y = first; y < end; ++y) {
+                   ZoomRow(dst, src, g, static_cast<std::int32_t>(y),
+                           [&](std::int32_t y16, std::int32_t, Pixel* out, std::int32_t count) {
+                             const std::int32_t iy = y16 >> 16;
+                             const std::int32_t v = (y16 >> 8) & 255;
+                             const std::int32_t* w = BicubicWeightTable;
+                             const std::int32_t wr[4] = {w[256 + v], w[v], w[256 - v], w[512 - v]};
+                             const std::int32_t* four[4];
+                             for (int r = 0; r < 4; ++r) four[r] = rows.Row(iy - 1 + r);
+                             WeighRowsAvx2(four, wr, count, out);
+                           });
+                 }
+               });
   return true;
 }
 
