@@ -62,10 +62,24 @@ QUORVEL_AVX512 __m256i Fetch8(const SampleTarget& t, __m512d sx, __m512d sy, __m
   const __m512d w01 = RoundF(_mm512_mul_pd(gx, fy));
   const __m512d w10 = RoundF(_mm512_mul_pd(fx, gy));
   const __m512d w11 = RoundF(_mm512_mul_pd(fx, fy));
-  const __m256i from = _mm256_add_epi32(_mm256_mullo_epi32(h, _mm256_set1_epi32(t.width)), m);
-  // Each lane's two neighbours in a row are one 64-bit element.
-  const __m512i row0 = _mm512_i32gather_epi64(from, t.src, 4);
-  const __m512i row1 = _mm512_i32gather_epi64(_mm256_add_epi32(from, _mm256_set1_epi32(t.width)), t.src, 4);
+  alignas(32) std::uint32_t from[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(from),
+                     _mm256_add_epi32(_mm256_mullo_epi32(h, _mm256_set1_epi32(t.width)), m));
+  // Each lane's two neighbours in a row are one 64-bit element, loaded one
+  // by one: gathers are slower on some CPUs.
+  const std::uint32_t* s = t.src;
+  const std::size_t w = static_cast<std::size_t>(t.width);
+  auto pairs = [](const std::uint32_t* a, const std::uint32_t* b) {
+    return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a)),
+                              _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b)));
+  };
+  const __m512i row0 = _mm512_inserti64x4(
+      _mm512_castsi256_si512(_mm256_set_m128i(pairs(s + from[2], s + from[3]), pairs(s + from[0], s + from[1]))),
+      _mm256_set_m128i(pairs(s + from[6], s + from[7]), pairs(s + from[4], s + from[5])), 1);
+  const __m512i row1 = _mm512_inserti64x4(
+      _mm512_castsi256_si512(
+          _mm256_set_m128i(pairs(s + from[2] + w, s + from[3] + w), pairs(s + from[0] + w, s + from[1] + w))),
+      _mm256_set_m128i(pairs(s + from[6] + w, s + from[7] + w), pairs(s + from[4] + w, s + from[5] + w)), 1);
   __m256i out = _mm256_setzero_si256();
   for (unsigned c = 0; c < 4; ++c) {
     __m512d acc = _mm512_mul_pd(ChannelOf(row1, 8 * c), w01);
