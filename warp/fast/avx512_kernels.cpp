@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "warp/fast/fast_internal.h"
 #include "warp/mapping.h"
@@ -170,17 +171,18 @@ inline std::size_t StorePending(PendingIds& p, std::size_t count, std::size_t ke
   return keep;
 }
 
-// Queues the pixels of eight recorded samples whose destination points,
-// already rounded to float32, are (qx, qy), as Land4 of the AVX2 kernels
-// does four (its comment says why float32 lanes round as the plain
-// engine); gives back the new count.
-QUORVEL_AVX512 inline std::size_t Land8(PendingIds& p, std::size_t count, const SampleTarget& t, __m256 qx,
-                                        __m256 qy, __m512 centre, int lanes, std::uint32_t id0) {
+// No pixel: an index no raster reaches.
+constexpr std::uint32_t kNoPixel = ~0u;
+
+// The pixels of eight recorded samples whose destination points, already
+// rounded to float32, are (qx, qy); kNoPixel where a lane has no point or
+// drops. The float32 lanes round as the plain engine does (Land4 of the
+// AVX2 kernels says why).
+QUORVEL_AVX512 inline __m256i Pixels8(const SampleTarget& t, __m256 qx, __m256 qy, __m512 centre, int lanes) {
   const __m512 at = _mm512_add_ps(_mm512_add_ps(_mm512_insertf32x8(_mm512_castps256_ps512(qx), qy, 1), centre),
                                   _mm512_set1_ps(0.5f));
   const unsigned ok = _mm512_cmp_ps_mask(at, _mm512_set1_ps(-1.0f), _CMP_GT_OQ);
-  lanes &= static_cast<int>(ok & ok >> 8);
-  if (!lanes) return count;
+  const __mmask8 valid = static_cast<__mmask8>(static_cast<unsigned>(lanes) & ok & ok >> 8);
   // Held before truncating: truncation keeps order, and the limits are whole.
   const __m512 last = _mm512_insertf32x8(_mm512_set1_ps(static_cast<float>(t.width - 1)),
                                          _mm256_set1_ps(static_cast<float>(t.height - 1)), 1);
@@ -188,29 +190,43 @@ QUORVEL_AVX512 inline std::size_t Land8(PendingIds& p, std::size_t count, const 
   const __m256i row = _mm256_sub_epi32(_mm256_set1_epi32(t.height - 1), _mm512_extracti32x8_epi32(xy, 1));
   const __m256i to =
       _mm256_add_epi32(_mm256_mullo_epi32(row, _mm256_set1_epi32(t.width)), _mm512_castsi512_si256(xy));
-  alignas(32) std::uint32_t lane_to[8];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(lane_to), to);
-  if (lanes == 0xFF) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p.at + count), to);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p.id + count),
-                        _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(id0)),
-                                         _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
-    count += 8;
-    // Each four samples span under two pixels: their first and last lines.
-    for (int j : {0, 3, 4, 7}) _mm_prefetch(reinterpret_cast<const char*>(t.ids + lane_to[j]), _MM_HINT_T0);
-  } else {
-    for (int j = 0; j < 8; ++j) {
-      if (!(lanes >> j & 1)) continue;
-      p.at[count] = lane_to[j];
-      p.id[count++] = id0 + static_cast<std::uint32_t>(j);
-      _mm_prefetch(reinterpret_cast<const char*>(t.ids + lane_to[j]), _MM_HINT_T0);
-    }
+  return _mm256_mask_blend_epi32(valid, _mm256_set1_epi32(-1), to);
+}
+
+// Queues a ray's samples that no later sample lands on again. Its pixels
+// are `mine`, the next recorded ray's `later` (both kNoPixel past the last
+// step): a sample goes when its ray's next step or the later ray's same
+// step has its pixel, since a later id wins there anyway. That is most
+// samples: steps come two to a pixel, and rays lie far closer than a pixel
+// inside the rim. Gives back the new count.
+QUORVEL_AVX512 inline std::size_t QueueSurvivors(PendingIds& p, std::size_t count, const SampleTarget& t,
+                                                 const std::uint32_t* mine, const std::uint32_t* later,
+                                                 std::size_t steps, std::uint32_t ray_id) {
+  const __m256i none = _mm256_set1_epi32(-1);
+  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  for (std::size_t i = 0; i < steps; i += 8) {
+    const __m256i a = _mm256_load_si256(reinterpret_cast<const __m256i*>(mine + i));
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(mine + i + 1));
+    const __m256i same = _mm256_load_si256(reinterpret_cast<const __m256i*>(later + i));
+    const __mmask8 keep = _mm256_cmpneq_epi32_mask(a, none) & _mm256_cmpneq_epi32_mask(a, next) &
+                          _mm256_cmpneq_epi32_mask(a, same);
+    const __m256i packed = _mm256_maskz_compress_epi32(keep, a);
+    const __m256i id = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(ray_id + i)), lane);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p.at + count), packed);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p.id + count), _mm256_maskz_compress_epi32(keep, id));
+    // No branch on what is kept: it follows no pattern. Eight steps span
+    // under four pixels; the first kept one's line is asked for.
+    _mm_prefetch(reinterpret_cast<const char*>(t.ids + static_cast<std::uint32_t>(_mm256_cvtsi256_si32(packed))),
+                 _MM_HINT_T0);
+    count += static_cast<std::size_t>(_mm_popcnt_u32(keep));
+    if (count >= 2 * kStoreLag) count = StorePending(p, count, kStoreLag);
   }
-  if (count >= 2 * kStoreLag) count = StorePending(p, count, kStoreLag);
   return count;
 }
 
-// The recording of the AVX2 kernels' MapRays, eight steps at a time.
+// The recording of the AVX2 kernels' MapRays, eight steps at a time. Each
+// ray's pixels are found first and its samples queued once the next
+// recorded ray's are known.
 QUORVEL_AVX512 void RecordRays(const SampleTarget& target, const PolylineList& list, std::int32_t angle,
                                float r_centre, const RaySteps& steps, const float* angles, std::size_t count,
                                std::uint32_t first) {
@@ -219,6 +235,13 @@ QUORVEL_AVX512 void RecordRays(const SampleTarget& target, const PolylineList& l
   PendingIds pending;
   pending.ids = target.ids;
   std::size_t queued = 0;
+  const std::size_t padded = (steps.count + 7) / 8 * 8;
+  // Two rays' pixels, each with a group of kNoPixel beyond its last step.
+  std::vector<std::uint32_t> pixels(2 * (padded + 8) + 8, kNoPixel);
+  std::uint32_t* mine = reinterpret_cast<std::uint32_t*>((reinterpret_cast<std::uintptr_t>(pixels.data()) + 31) / 32 * 32);
+  std::uint32_t* later = mine + padded + 8;
+  bool have_mine = false;
+  std::uint32_t mine_id = 0;
   alignas(32) float s8[8];
   std::int32_t next = count ? SelectAssistPolyline(list, angle, angles[0]) : 0;
   for (std::size_t r = 0; r < count; ++r) {
@@ -228,20 +251,27 @@ QUORVEL_AVX512 void RecordRays(const SampleTarget& target, const PolylineList& l
     // on exactly the follower's pixels, which then record the follower.
     if (r + 1 < count && next == chosen) continue;
     const TPolyline& p = list[static_cast<std::size_t>(chosen)];
-    const std::uint32_t ray_id = RayId(target, first + static_cast<std::uint32_t>(r), 0);
-    const __m256 length = _mm256_set1_ps(p.length);
     PolylineWalk walk(p);
     if (walk.n == 0) continue;
+    const __m256 length = _mm256_set1_ps(p.length);
     for (std::size_t i = 0; i < steps.count; i += 8) {
       const __m256 s = _mm256_mul_ps(_mm256_loadu_ps(&steps.one_minus_e[i]), length);
       _mm256_store_ps(s8, s);
       const std::size_t real = steps.count - i < 8 ? steps.count - i : 8;
       __m512d qx, qy;
       const int lanes = PointsAt8(walk, s8, _mm512_cvtps_pd(s), real, qx, qy);
-      if (lanes)
-        queued = Land8(pending, queued, target, _mm512_cvtpd_ps(qx), _mm512_cvtpd_ps(qy), centre16, lanes,
-                       ray_id + static_cast<std::uint32_t>(i));
+      const __m256i to = lanes ? Pixels8(target, _mm512_cvtpd_ps(qx), _mm512_cvtpd_ps(qy), centre16, lanes)
+                               : _mm256_set1_epi32(-1);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(later + i), to);
     }
+    if (have_mine) queued = QueueSurvivors(pending, queued, target, mine, later, padded, mine_id);
+    std::swap(mine, later);
+    have_mine = true;
+    mine_id = RayId(target, first + static_cast<std::uint32_t>(r), 0);
+  }
+  if (have_mine) {
+    std::fill(later, later + padded, kNoPixel);
+    queued = QueueSurvivors(pending, queued, target, mine, later, padded, mine_id);
   }
   StorePending(pending, queued, 0);
 }
