@@ -340,28 +340,6 @@ QUORVEL_AVX2 inline int PointsAt4(PolylineWalk& w, const float* s4, __m256d s_la
   return lanes;
 }
 
-// Recorded ids wait between their pixel's line being asked for and their
-// store: a ray's samples reach a new line of the id raster every pixel or
-// so, and stores that miss the cache stall the whole loop. The stores keep
-// the samples' order.
-constexpr std::size_t kStoreLag = 128;
-
-// Their count is the caller's, so that it stays in a register.
-struct PendingIds {
-  std::uint32_t* ids = nullptr;
-  alignas(16) std::uint32_t at[2 * kStoreLag + 4];
-  alignas(16) std::uint32_t id[2 * kStoreLag + 4];
-};
-
-// Stores all but the last `keep` of `count` pending ids; gives back keep.
-inline std::size_t StorePending(PendingIds& p, std::size_t count, std::size_t keep) {
-  const std::size_t n = count - keep;
-  for (std::size_t j = 0; j < n; ++j) p.ids[p.at[j]] = p.id[j];
-  std::memmove(p.at, p.at + n, keep * sizeof(std::uint32_t));
-  std::memmove(p.id, p.id + n, keep * sizeof(std::uint32_t));
-  return keep;
-}
-
 // The pixels of four recorded samples whose destination points, already
 // rounded to float32, are (qx, qy): lane j's id0 + j is queued for the pixel
 // it lands on; gives back the new count. Each float operation here is one operation on float32

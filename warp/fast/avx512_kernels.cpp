@@ -124,16 +124,16 @@ QUORVEL_AVX512 inline int PointsAt8(PolylineWalk& w, const float* s8, __m512d s_
       w.start = w.k ? w.seg[w.k - 1].cum_length : 0.0f;
     }
     const TSegment& g = w.seg[w.k];
-    const __m512d after_start = _mm512_sub_pd(s_lanes, _mm512_set1_pd(w.start));
-    const __m512d before_end = _mm512_sub_pd(_mm512_set1_pd(g.cum_length), s_lanes);
+    const __m512d after_start = _mm512_sub_pd(s_lanes, _mm512_set1_pd(D(w.start)));
+    const __m512d before_end = _mm512_sub_pd(_mm512_set1_pd(D(g.cum_length)), s_lanes);
     const __m512d margin = _mm512_set1_pd(kWalkMargin);
     const __mmask8 inside = _mm512_cmp_pd_mask(after_start, margin, _CMP_GE_OQ) &
                             _mm512_cmp_pd_mask(before_end, margin, _CMP_GE_OQ);
     if (inside == 0xFF) {
-      const __m512d d = RoundF(_mm512_div_pd(after_start, _mm512_set1_pd(g.length)));
-      const __m512d x1 = _mm512_set1_pd(g.x1), y1 = _mm512_set1_pd(g.y1);
-      qx = _mm512_add_pd(x1, _mm512_mul_pd(_mm512_sub_pd(_mm512_set1_pd(g.x2), x1), d));
-      qy = _mm512_add_pd(y1, _mm512_mul_pd(_mm512_sub_pd(_mm512_set1_pd(g.y2), y1), d));
+      const __m512d d = RoundF(_mm512_div_pd(after_start, _mm512_set1_pd(D(g.length))));
+      const __m512d x1 = _mm512_set1_pd(D(g.x1)), y1 = _mm512_set1_pd(D(g.y1));
+      qx = _mm512_add_pd(x1, _mm512_mul_pd(_mm512_sub_pd(_mm512_set1_pd(D(g.x2)), x1), d));
+      qy = _mm512_add_pd(y1, _mm512_mul_pd(_mm512_sub_pd(_mm512_set1_pd(D(g.y2)), y1), d));
       return 0xFF;
     }
   }
@@ -143,32 +143,13 @@ QUORVEL_AVX512 inline int PointsAt8(PolylineWalk& w, const float* s8, __m512d s_
     TPointF q;
     if (!PointAtLengthWalk(w.p, s8[j], w.k, q)) continue;
     lanes |= 1 << j;
-    x[j] = q.x;
-    y[j] = q.y;
+    x[j] = D(q.x);
+    y[j] = D(q.y);
   }
   w.start = w.k ? w.seg[w.k - 1].cum_length : 0.0f;
   qx = _mm512_load_pd(x);
   qy = _mm512_load_pd(y);
   return lanes;
-}
-
-// Recorded ids wait behind a prefetch of their lines, as in the AVX2
-// recording; the count is the caller's, so that it stays in a register.
-constexpr std::size_t kStoreLag = 128;
-
-struct PendingIds {
-  std::uint32_t* ids = nullptr;
-  alignas(32) std::uint32_t at[2 * kStoreLag + 8];
-  alignas(32) std::uint32_t id[2 * kStoreLag + 8];
-};
-
-// Stores all but the last `keep` of `count` pending ids; gives back keep.
-inline std::size_t StorePending(PendingIds& p, std::size_t count, std::size_t keep) {
-  const std::size_t n = count - keep;
-  for (std::size_t j = 0; j < n; ++j) p.ids[p.at[j]] = p.id[j];
-  std::memmove(p.at, p.at + n, keep * sizeof(std::uint32_t));
-  std::memmove(p.id, p.id + n, keep * sizeof(std::uint32_t));
-  return keep;
 }
 
 // No pixel: an index no raster reaches.
@@ -280,7 +261,7 @@ QUORVEL_AVX512 void RecordRays(const SampleTarget& target, const PolylineList& l
 
 QUORVEL_AVX512 void ResolveRaysAvx512(const SampleTarget& t, const SampleSources& s, const ResolveJob& job,
                                       std::size_t begin, std::size_t end) {
-  const __m512d centre = _mm512_set1_pd(s.r_centre);
+  const __m512d centre = _mm512_set1_pd(D(s.r_centre));
   const __m256i none = _mm256_set1_epi32(-1);
   const __m256i background = _mm256_set1_epi32(static_cast<int>(job.background));
   const __m128i shift = _mm_cvtsi32_si128(s.id_shift);
@@ -343,7 +324,7 @@ QUORVEL_AVX512 void MapChordLinesAvx512(const SampleTarget& t, const SampleSourc
   const bool vertical = s.vertical;
   const std::int32_t length = vertical ? t.height : t.width;
   const std::size_t stride = ChordLineStride(t.width, t.height);
-  const __m512d centre = _mm512_set1_pd(s.r_centre);
+  const __m512d centre = _mm512_set1_pd(D(s.r_centre));
   const __m512d half = _mm512_set1_pd(0.5);
   const __m512d below = _mm512_set1_pd(-1.0);
   const __m512d last = _mm512_set1_pd(length - 1);
@@ -367,8 +348,8 @@ QUORVEL_AVX512 void MapChordLinesAvx512(const SampleTarget& t, const SampleSourc
       for (; b < end && chords[b].line == line; ++b) {
         const Chord& chord = chords[b];
         if (!(chord.along > -1.0f) || line < 0) continue;  // the whole chord drops
-        const __m512d v = _mm512_set1_pd(chord.v);
-        const __m512d r = _mm512_set1_pd(chord.r);
+        const __m512d v = _mm512_set1_pd(D(chord.v));
+        const __m512d r = _mm512_set1_pd(D(chord.r));
         // The u walk is exact: lane u = -r + k / 2 (see SampleSources).
         __m512d ud = _mm512_sub_pd(_mm512_mul_pd(_mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7), half), r);
         std::uint32_t id = SampleId(static_cast<std::uint32_t>(b - line_first), 0);

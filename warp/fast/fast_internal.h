@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "raster/engine_options.h"
@@ -87,6 +88,28 @@ struct PolylineWalk {
       : p(polyline), seg(polyline.segments.data()), n(polyline.segments.size()), k(n ? n - 1 : 0),
         start(k ? seg[k - 1].cum_length : 0.0f) {}
 };
+
+// Recorded ids wait between their pixel's line being asked for and their
+// store: a ray's samples reach a new line of the id raster every pixel or
+// so, and stores that miss the cache stall the whole loop. The stores keep
+// the samples' order. The count is the caller's, so that it stays in a
+// register; a vector kernel may add up to eight past 2 * kStoreLag.
+inline constexpr std::size_t kStoreLag = 128;
+
+struct PendingIds {
+  std::uint32_t* ids = nullptr;
+  alignas(32) std::uint32_t at[2 * kStoreLag + 8];
+  alignas(32) std::uint32_t id[2 * kStoreLag + 8];
+};
+
+// Stores all but the last `keep` of `count` pending ids; gives back keep.
+inline std::size_t StorePending(PendingIds& p, std::size_t count, std::size_t keep) {
+  const std::size_t n = count - keep;
+  for (std::size_t j = 0; j < n; ++j) p.ids[p.at[j]] = p.id[j];
+  std::memmove(p.at, p.at + n, keep * sizeof(std::uint32_t));
+  std::memmove(p.id, p.id + n, keep * sizeof(std::uint32_t));
+  return keep;
+}
 
 // One chord of the first pass, with its destination line: the column
 // (vertical) or row (horizontal) every sample of it lands on.
