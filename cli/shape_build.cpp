@@ -135,7 +135,8 @@ int RunShapeBuild(const ShapeBuildRequest& request) {
     return kExitOutputNotWritten;
   }
   if (verbose) {
-    std::printf("%s: %s, %zu loops, %zu outline points, %zu assist polylines at S = 300, ", output.c_str(),
+    const std::string& shown = request.shown.empty() ? output : request.shown;
+    std::printf("%s: %s, %zu loops, %zu outline points, %zu assist polylines at S = 300, ", shown.c_str(),
                 LoopMethodName(result.method), result.contents.blocks.size(), result.contents.outline.size(),
                 result.check.assist_count);
     if (result.check.assist_crossings == 0) std::printf("none crossing\n");

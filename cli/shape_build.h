@@ -13,6 +13,7 @@ namespace quorvel {
 struct ShapeBuildRequest {
   std::vector<std::string> sources;  // the one SVG or PNG outline
   std::string output;
+  std::string shown;  // what -v calls the shape, if not output
   LoopBuildOptions options{.time_limit = kDefaultBuildSeconds};
   std::int32_t resolution = 1600;  // mask side the drawing is rendered at
   bool verbose = false;

@@ -70,6 +70,7 @@ int RunShapeAdd(const ShapeAddRequest& request) {
       folder / (".quorvel-add-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp");
   ShapeBuildRequest build = request.build;
   build.output = built.string();
+  build.shown = name;
   const int status = RunShapeBuild(build);
   if (status != kExitSuccess) {
     std::filesystem::remove(built, ec);

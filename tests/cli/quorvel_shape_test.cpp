@@ -126,6 +126,8 @@ TEST(QuorvelShape, AddListWarpAndRemoveUserShapes) {
   EXPECT_EQ(RunTool("add " + Quoted(dir / "garbage.svg"), dir / "err").status, 3);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);  // nothing half-made
   EXPECT_FALSE(std::filesystem::exists(dir / "data" / "quorvel" / "x.qshp"));
+  // -v names the shape, not the hidden file it is built in.
+  EXPECT_EQ(RunTool(add + " -v --name bolt", dir / "err").out.substr(0, 6), "bolt: ");
 
   // Listed after the bundled shapes, whose indices stay; found by name.
   const auto Cli = [&](const std::string& args) {
@@ -145,6 +147,7 @@ TEST(QuorvelShape, AddListWarpAndRemoveUserShapes) {
   EXPECT_EQ(RunTool("remove drop", dir / "err").status, 3);
   EXPECT_EQ(RunTool("remove ../drop-2", dir / "err").status, 1);
   EXPECT_TRUE(std::filesystem::exists(folder / "drop-2.qshp"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "bolt.qshp"));
   unsetenv("XDG_DATA_HOME");
 }
 
