@@ -195,107 +195,76 @@ QUORVEL_AVX2 void MapChordLinesAvx2(const SampleTarget& t, const SampleSources& 
   if (t.width < 2 || t.height < 2) return;
   const bool vertical = s.vertical;
   const std::int32_t length = vertical ? t.height : t.width;
-  const std::size_t stride = ChordLineStride(t.width, t.height);
   const __m256d centre = _mm256_set1_pd(s.r_centre);
   const __m256d half = _mm256_set1_pd(0.5);
   const __m256d below = _mm256_set1_pd(-1.0);
   const __m256d last = _mm256_set1_pd(length - 1);
   const __m128i none = _mm_set1_epi32(-1);
-  struct Span {
-    std::int32_t line;
-    std::size_t first;  // its first chord
-    std::int32_t lo, hi, next;
+  auto record = [&](const Chord& chord, std::uint32_t* ids, std::uint32_t id, std::int32_t& lo,
+                    std::int32_t& hi) QUORVEL_AVX2 {
+    const __m256d v = _mm256_set1_pd(chord.v);
+    const __m256d r = _mm256_set1_pd(chord.r);
+    // The u walk is exact: lane u = -r + k / 2 (see SampleSources).
+    __m256d ud = _mm256_sub_pd(_mm256_mul_pd(_mm256_setr_pd(0, 1, 2, 3), half), r);
+    for (int lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ)); lanes;
+         lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ)), id += 4) {
+      const __m256d squeezed = RoundF(_mm256_add_pd(centre, RoundF(_mm256_mul_pd(v, ud))));
+      const __m256d across = _mm256_add_pd(RoundF(_mm256_add_pd(centre, ud)), half);
+      ud = _mm256_add_pd(ud, _mm256_set1_pd(2.0));
+      lanes &= _mm256_movemask_pd(_mm256_and_pd(_mm256_cmp_pd(squeezed, below, _CMP_GT_OQ),
+                                                _mm256_cmp_pd(across, below, _CMP_GT_OQ)));
+      if (!lanes) continue;
+      alignas(16) std::int32_t at[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(at), _mm256_cvttpd_epi32(_mm256_min_pd(across, last)));
+      // Positions never fall along a chord: the first and last lanes
+      // bound the span.
+      if (lanes == 0xF) {
+        ids[at[0]] = id;
+        ids[at[1]] = id + 1;
+        ids[at[2]] = id + 2;
+        ids[at[3]] = id + 3;
+        lo = std::min(lo, at[0]);
+        hi = std::max(hi, at[3]);
+        continue;
+      }
+      for (int j = 0; j < 4; ++j) {
+        if (!(lanes >> j & 1)) continue;
+        ids[at[j]] = id + static_cast<std::uint32_t>(j);
+        lo = std::min(lo, at[j]);
+        hi = std::max(hi, at[j]);
+      }
+    }
   };
-  Span spans[kChordLineBlock];
-  for (std::size_t a = first, end = first + count; a < end;) {
-    int lines = 0;
-    std::int32_t lo_all = length, hi_all = -1;
-    for (; lines < kChordLineBlock && a < end; ++lines) {
-      std::uint32_t* ids = line_ids + static_cast<std::size_t>(lines) * stride;
-      const std::int32_t line = chords[a].line;
-      const std::size_t line_first = a;
-      std::size_t b = a;
-      std::int32_t lo = length, hi = -1;
-      for (; b < end && chords[b].line == line; ++b) {
-        const Chord& chord = chords[b];
-        if (!(chord.along > -1.0f) || line < 0) continue;  // the whole chord drops
-        const __m256d v = _mm256_set1_pd(chord.v);
-        const __m256d r = _mm256_set1_pd(chord.r);
-        // The u walk is exact: lane u = -r + k / 2 (see SampleSources).
-        __m256d ud = _mm256_sub_pd(_mm256_mul_pd(_mm256_setr_pd(0, 1, 2, 3), half), r);
-        std::uint32_t id = SampleId(static_cast<std::uint32_t>(b - line_first), 0);
-        for (int lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ)); lanes;
-             lanes = _mm256_movemask_pd(_mm256_cmp_pd(ud, r, _CMP_LE_OQ)), id += 4) {
-          const __m256d squeezed = RoundF(_mm256_add_pd(centre, RoundF(_mm256_mul_pd(v, ud))));
-          const __m256d across = _mm256_add_pd(RoundF(_mm256_add_pd(centre, ud)), half);
-          ud = _mm256_add_pd(ud, _mm256_set1_pd(2.0));
-          lanes &= _mm256_movemask_pd(_mm256_and_pd(_mm256_cmp_pd(squeezed, below, _CMP_GT_OQ),
-                                                    _mm256_cmp_pd(across, below, _CMP_GT_OQ)));
-          if (!lanes) continue;
-          alignas(16) std::int32_t at[4];
-          _mm_store_si128(reinterpret_cast<__m128i*>(at), _mm256_cvttpd_epi32(_mm256_min_pd(across, last)));
-          // Positions never fall along a chord: the first and last lanes
-          // bound the span.
-          if (lanes == 0xF) {
-            ids[at[0]] = id;
-            ids[at[1]] = id + 1;
-            ids[at[2]] = id + 2;
-            ids[at[3]] = id + 3;
-            lo = std::min(lo, at[0]);
-            hi = std::max(hi, at[3]);
-            continue;
-          }
-          for (int j = 0; j < 4; ++j) {
-            if (!(lanes >> j & 1)) continue;
-            ids[at[j]] = id + static_cast<std::uint32_t>(j);
-            lo = std::min(lo, at[j]);
-            hi = std::max(hi, at[j]);
-          }
-        }
-      }
-      a = b;
-      spans[lines] = Span{line, line_first, lo, hi, lo};
-      lo_all = std::min(lo_all, lo);
-      hi_all = std::max(hi_all, hi);
+  auto sample = [&](const ChordLineSpan& span, std::uint32_t* ids, std::int32_t p) QUORVEL_AVX2 {
+    __m128i* slot = reinterpret_cast<__m128i*>(ids + p);
+    const __m128i id = _mm_loadu_si128(slot);
+    const __m128i missing = _mm_cmpeq_epi32(id, none);
+    const int present = ~_mm_movemask_ps(_mm_castsi128_ps(missing)) & 0xF;
+    if (!present) return;
+    _mm_storeu_si128(slot, none);
+    const __m128i kept = _mm_andnot_si128(missing, id);
+    const __m128i c = High16(kept);
+    const __m256d u = RoundF(_mm256_sub_pd(_mm256_mul_pd(half, _mm256_cvtepi32_pd(Low16(kept))),
+                                           Gather4(s.half.data() + span.first, c)));
+    const __m256d squeezed =
+        RoundF(_mm256_add_pd(centre, RoundF(_mm256_mul_pd(Gather4(s.squeeze.data() + span.first, c), u))));
+    const __m256d along = Gather4(s.along.data() + span.first, c);
+    const __m256d sx = vertical ? along : squeezed;
+    const __m256d sy = vertical ? squeezed : along;
+    const __m128i m0 = TruncIndex4(sx), h0 = TruncIndex4(sy);
+    const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
+    const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
+    alignas(16) std::uint32_t value[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(value), Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1)));
+    for (int j = 0; j < 4; ++j) {
+      if (!(present >> j & 1)) continue;
+      const std::int32_t pos = p + j;
+      const std::size_t d = vertical ? static_cast<std::size_t>(t.height - 1 - pos) * t.width + span.line
+                                     : static_cast<std::size_t>(t.height - 1 - span.line) * t.width + pos;
+      t.dest[d] = value[j];
     }
-    for (std::int32_t run = lo_all; run <= hi_all; run += kChordLineRun) {
-      const std::int32_t run_end = run + kChordLineRun;
-      for (int l = 0; l < lines; ++l) {
-        Span& span = spans[l];
-        std::uint32_t* ids = line_ids + static_cast<std::size_t>(l) * stride;
-        for (; span.next <= span.hi && span.next < run_end; span.next += 4) {
-          const std::int32_t p = span.next;
-          __m128i* slot = reinterpret_cast<__m128i*>(ids + p);
-          const __m128i id = _mm_loadu_si128(slot);
-          const __m128i missing = _mm_cmpeq_epi32(id, none);
-          const int present = ~_mm_movemask_ps(_mm_castsi128_ps(missing)) & 0xF;
-          if (!present) continue;
-          _mm_storeu_si128(slot, none);
-          const __m128i kept = _mm_andnot_si128(missing, id);
-          const __m128i c = High16(kept);
-          const __m256d u = RoundF(_mm256_sub_pd(_mm256_mul_pd(half, _mm256_cvtepi32_pd(Low16(kept))),
-                                                 Gather4(s.half.data() + span.first, c)));
-          const __m256d squeezed = RoundF(
-              _mm256_add_pd(centre, RoundF(_mm256_mul_pd(Gather4(s.squeeze.data() + span.first, c), u))));
-          const __m256d along = Gather4(s.along.data() + span.first, c);
-          const __m256d sx = vertical ? along : squeezed;
-          const __m256d sy = vertical ? squeezed : along;
-          const __m128i m0 = TruncIndex4(sx), h0 = TruncIndex4(sy);
-          const __m128i m = _mm_min_epi32(m0, _mm_set1_epi32(t.width - 2));
-          const __m128i h = _mm_min_epi32(h0, _mm_set1_epi32(t.height - 2));
-          alignas(16) std::uint32_t value[4];
-          _mm_store_si128(reinterpret_cast<__m128i*>(value), Fetch4(t, sx, sy, m0, h0, m, h, _mm_set1_epi32(-1)));
-          for (int j = 0; j < 4; ++j) {
-            if (!(present >> j & 1)) continue;
-            const std::int32_t pos = p + j;
-            const std::size_t d = vertical ? static_cast<std::size_t>(t.height - 1 - pos) * t.width + span.line
-                                           : static_cast<std::size_t>(t.height - 1 - span.line) * t.width + pos;
-            t.dest[d] = value[j];
-          }
-        }
-      }
-    }
-  }
+  };
+  ForEachChordLineBlock<4>(t, vertical, chords, first, count, line_ids, record, sample);
 }
 
 // The points at the first `real` of four falling distances s4 (s_lanes: the

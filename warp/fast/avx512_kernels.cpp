@@ -323,106 +323,75 @@ QUORVEL_AVX512 void MapChordLinesAvx512(const SampleTarget& t, const SampleSourc
   if (t.width < 2 || t.height < 2) return;
   const bool vertical = s.vertical;
   const std::int32_t length = vertical ? t.height : t.width;
-  const std::size_t stride = ChordLineStride(t.width, t.height);
   const __m512d centre = _mm512_set1_pd(D(s.r_centre));
   const __m512d half = _mm512_set1_pd(0.5);
   const __m512d below = _mm512_set1_pd(-1.0);
   const __m512d last = _mm512_set1_pd(length - 1);
   const __m256i none = _mm256_set1_epi32(-1);
   const __m256i last_column = _mm256_set1_epi32(t.width - 2), last_row = _mm256_set1_epi32(t.height - 2);
-  struct Span {
-    std::int32_t line;
-    std::size_t first;  // its first chord
-    std::int32_t lo, hi, next;
+  auto record = [&](const Chord& chord, std::uint32_t* ids, std::uint32_t id, std::int32_t& lo,
+                    std::int32_t& hi) QUORVEL_AVX512 {
+    const __m512d v = _mm512_set1_pd(D(chord.v));
+    const __m512d r = _mm512_set1_pd(D(chord.r));
+    // The u walk is exact: lane u = -r + k / 2 (see SampleSources).
+    __m512d ud = _mm512_sub_pd(_mm512_mul_pd(_mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7), half), r);
+    for (unsigned lanes = _mm512_cmp_pd_mask(ud, r, _CMP_LE_OQ); lanes;
+         lanes = _mm512_cmp_pd_mask(ud, r, _CMP_LE_OQ), id += 8) {
+      const __m512d squeezed = RoundF(_mm512_add_pd(centre, RoundF(_mm512_mul_pd(v, ud))));
+      const __m512d across = _mm512_add_pd(RoundF(_mm512_add_pd(centre, ud)), half);
+      ud = _mm512_add_pd(ud, _mm512_set1_pd(4.0));
+      lanes &= _mm512_cmp_pd_mask(squeezed, below, _CMP_GT_OQ) & _mm512_cmp_pd_mask(across, below, _CMP_GT_OQ);
+      if (!lanes) continue;
+      alignas(32) std::int32_t at[8];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(at), _mm512_cvttpd_epi32(_mm512_min_pd(across, last)));
+      // Positions never fall along a chord: the first and last lanes
+      // bound the span.
+      if (lanes == 0xFF) {
+        for (int j = 0; j < 8; ++j) ids[at[j]] = id + static_cast<std::uint32_t>(j);
+        lo = std::min(lo, at[0]);
+        hi = std::max(hi, at[7]);
+        continue;
+      }
+      for (int j = 0; j < 8; ++j) {
+        if (!(lanes >> j & 1)) continue;
+        ids[at[j]] = id + static_cast<std::uint32_t>(j);
+        lo = std::min(lo, at[j]);
+        hi = std::max(hi, at[j]);
+      }
+    }
   };
-  Span spans[kChordLineBlock];
-  for (std::size_t a = first, end = first + count; a < end;) {
-    int lines = 0;
-    std::int32_t lo_all = length, hi_all = -1;
-    for (; lines < kChordLineBlock && a < end; ++lines) {
-      std::uint32_t* ids = line_ids + static_cast<std::size_t>(lines) * stride;
-      const std::int32_t line = chords[a].line;
-      const std::size_t line_first = a;
-      std::size_t b = a;
-      std::int32_t lo = length, hi = -1;
-      for (; b < end && chords[b].line == line; ++b) {
-        const Chord& chord = chords[b];
-        if (!(chord.along > -1.0f) || line < 0) continue;  // the whole chord drops
-        const __m512d v = _mm512_set1_pd(D(chord.v));
-        const __m512d r = _mm512_set1_pd(D(chord.r));
-        // The u walk is exact: lane u = -r + k / 2 (see SampleSources).
-        __m512d ud = _mm512_sub_pd(_mm512_mul_pd(_mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7), half), r);
-        std::uint32_t id = SampleId(static_cast<std::uint32_t>(b - line_first), 0);
-        for (unsigned lanes = _mm512_cmp_pd_mask(ud, r, _CMP_LE_OQ); lanes;
-             lanes = _mm512_cmp_pd_mask(ud, r, _CMP_LE_OQ), id += 8) {
-          const __m512d squeezed = RoundF(_mm512_add_pd(centre, RoundF(_mm512_mul_pd(v, ud))));
-          const __m512d across = _mm512_add_pd(RoundF(_mm512_add_pd(centre, ud)), half);
-          ud = _mm512_add_pd(ud, _mm512_set1_pd(4.0));
-          lanes &= _mm512_cmp_pd_mask(squeezed, below, _CMP_GT_OQ) & _mm512_cmp_pd_mask(across, below, _CMP_GT_OQ);
-          if (!lanes) continue;
-          alignas(32) std::int32_t at[8];
-          _mm256_store_si256(reinterpret_cast<__m256i*>(at), _mm512_cvttpd_epi32(_mm512_min_pd(across, last)));
-          // Positions never fall along a chord: the first and last lanes
-          // bound the span.
-          if (lanes == 0xFF) {
-            for (int j = 0; j < 8; ++j) ids[at[j]] = id + static_cast<std::uint32_t>(j);
-            lo = std::min(lo, at[0]);
-            hi = std::max(hi, at[7]);
-            continue;
-          }
-          for (int j = 0; j < 8; ++j) {
-            if (!(lanes >> j & 1)) continue;
-            ids[at[j]] = id + static_cast<std::uint32_t>(j);
-            lo = std::min(lo, at[j]);
-            hi = std::max(hi, at[j]);
-          }
-        }
-      }
-      a = b;
-      spans[lines] = Span{line, line_first, lo, hi, lo};
-      lo_all = std::min(lo_all, lo);
-      hi_all = std::max(hi_all, hi);
+  auto sample = [&](const ChordLineSpan& span, std::uint32_t* ids, std::int32_t p) QUORVEL_AVX512 {
+    __m256i* slot = reinterpret_cast<__m256i*>(ids + p);
+    const __m256i id = _mm256_loadu_si256(slot);
+    const unsigned present = 0xFF & ~static_cast<unsigned>(_mm256_cmpeq_epi32_mask(id, none));
+    if (!present) return;
+    _mm256_storeu_si256(slot, none);
+    // Lanes without a sample read the line's first chord, step 0.
+    const __m256i kept = _mm256_maskz_mov_epi32(static_cast<__mmask8>(present), id);
+    const __m256i c = _mm256_srli_epi32(kept, 16);
+    const __m512d step = _mm512_cvtepi32_pd(_mm256_and_si256(kept, _mm256_set1_epi32(0xFFFF)));
+    const __m512d u = RoundF(_mm512_sub_pd(_mm512_mul_pd(half, step), Gather8(s.half.data() + span.first, c)));
+    const __m512d squeezed =
+        RoundF(_mm512_add_pd(centre, RoundF(_mm512_mul_pd(Gather8(s.squeeze.data() + span.first, c), u))));
+    const __m512d along = Gather8(s.along.data() + span.first, c);
+    const __m512d sx = vertical ? along : squeezed;
+    const __m512d sy = vertical ? squeezed : along;
+    const __m256i m0 = TruncIndex8(sx), h0 = TruncIndex8(sy);
+    const __m256i value =
+        Fetch8(t, sx, sy, m0, h0, _mm256_min_epi32(m0, last_column), _mm256_min_epi32(h0, last_row));
+    if (!vertical) {
+      std::uint32_t* row = t.dest + static_cast<std::size_t>(t.height - 1 - span.line) * t.width + p;
+      _mm256_mask_storeu_epi32(row, static_cast<__mmask8>(present), value);
+      return;
     }
-    for (std::int32_t run = lo_all; run <= hi_all; run += kChordLineRun) {
-      const std::int32_t run_end = run + kChordLineRun;
-      for (int l = 0; l < lines; ++l) {
-        Span& span = spans[l];
-        std::uint32_t* ids = line_ids + static_cast<std::size_t>(l) * stride;
-        for (; span.next <= span.hi && span.next < run_end; span.next += 8) {
-          const std::int32_t p = span.next;
-          __m256i* slot = reinterpret_cast<__m256i*>(ids + p);
-          const __m256i id = _mm256_loadu_si256(slot);
-          const unsigned present = 0xFF & ~static_cast<unsigned>(_mm256_cmpeq_epi32_mask(id, none));
-          if (!present) continue;
-          _mm256_storeu_si256(slot, none);
-          // Lanes without a sample read the line's first chord, step 0.
-          const __m256i kept = _mm256_maskz_mov_epi32(static_cast<__mmask8>(present), id);
-          const __m256i c = _mm256_srli_epi32(kept, 16);
-          const __m512d step = _mm512_cvtepi32_pd(_mm256_and_si256(kept, _mm256_set1_epi32(0xFFFF)));
-          const __m512d u = RoundF(_mm512_sub_pd(_mm512_mul_pd(half, step), Gather8(s.half.data() + span.first, c)));
-          const __m512d squeezed = RoundF(
-              _mm512_add_pd(centre, RoundF(_mm512_mul_pd(Gather8(s.squeeze.data() + span.first, c), u))));
-          const __m512d along = Gather8(s.along.data() + span.first, c);
-          const __m512d sx = vertical ? along : squeezed;
-          const __m512d sy = vertical ? squeezed : along;
-          const __m256i m0 = TruncIndex8(sx), h0 = TruncIndex8(sy);
-          const __m256i value = Fetch8(t, sx, sy, m0, h0, _mm256_min_epi32(m0, last_column),
-                                       _mm256_min_epi32(h0, last_row));
-          if (!vertical) {
-            std::uint32_t* row = t.dest + static_cast<std::size_t>(t.height - 1 - span.line) * t.width + p;
-            _mm256_mask_storeu_epi32(row, static_cast<__mmask8>(present), value);
-            continue;
-          }
-          alignas(32) std::uint32_t values[8];
-          _mm256_store_si256(reinterpret_cast<__m256i*>(values), value);
-          for (int j = 0; j < 8; ++j) {
-            if (!(present >> j & 1)) continue;
-            t.dest[static_cast<std::size_t>(t.height - 1 - (p + j)) * t.width + span.line] = values[j];
-          }
-        }
-      }
+    alignas(32) std::uint32_t values[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(values), value);
+    for (int j = 0; j < 8; ++j) {
+      if (!(present >> j & 1)) continue;
+      t.dest[static_cast<std::size_t>(t.height - 1 - (p + j)) * t.width + span.line] = values[j];
     }
-  }
+  };
+  ForEachChordLineBlock<8>(t, vertical, chords, first, count, line_ids, record, sample);
 }
 
 QUORVEL_AVX512 void MapRaysAvx512(const SampleTarget& target, const PolylineList& list, std::int32_t angle,

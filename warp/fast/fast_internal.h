@@ -166,6 +166,58 @@ inline std::size_t ChordLineStride(std::int32_t width, std::int32_t height) {
   return static_cast<std::size_t>(std::max(width, height)) + 7;
 }
 
+// A line's span in the chord-line kernels: its first chord, the first and
+// last positions its samples reach, and the next position to sample.
+struct ChordLineSpan {
+  std::int32_t line;
+  std::size_t first;
+  std::int32_t lo, hi, next;
+};
+
+// What every chord-line kernel does around its vector code: it takes the
+// chords of kChordLineBlock destination lines at a time. record(chord, ids,
+// id, lo, hi) puts one chord's sample ids (from id on) on its line's ids and
+// widens [lo, hi] to the positions they reach. Then sample(span, ids, p)
+// samples the group of kGroup positions from p, a run of positions of
+// every line at a time. Inlined into each kernel, so that the callbacks,
+// which carry the kernel's target attribute, are inlined too.
+template <std::int32_t kGroup, class Record, class Sample>
+[[gnu::always_inline]] inline void ForEachChordLineBlock(const SampleTarget& t, bool vertical, const Chord* chords,
+                                                         std::size_t first, std::size_t count,
+                                                         std::uint32_t* line_ids, Record&& record, Sample&& sample) {
+  const std::int32_t length = vertical ? t.height : t.width;
+  const std::size_t stride = ChordLineStride(t.width, t.height);
+  ChordLineSpan spans[kChordLineBlock];
+  for (std::size_t a = first, end = first + count; a < end;) {
+    int lines = 0;
+    std::int32_t lo_all = length, hi_all = -1;
+    for (; lines < kChordLineBlock && a < end; ++lines) {
+      std::uint32_t* ids = line_ids + static_cast<std::size_t>(lines) * stride;
+      const std::int32_t line = chords[a].line;
+      const std::size_t line_first = a;
+      std::size_t b = a;
+      std::int32_t lo = length, hi = -1;
+      for (; b < end && chords[b].line == line; ++b) {
+        const Chord& chord = chords[b];
+        if (!(chord.along > -1.0f) || line < 0) continue;  // the whole chord drops
+        record(chord, ids, SampleId(static_cast<std::uint32_t>(b - line_first), 0), lo, hi);
+      }
+      a = b;
+      spans[lines] = ChordLineSpan{line, line_first, lo, hi, lo};
+      lo_all = std::min(lo_all, lo);
+      hi_all = std::max(hi_all, hi);
+    }
+    for (std::int32_t run = lo_all; run <= hi_all; run += kChordLineRun) {
+      const std::int32_t run_end = run + kChordLineRun;
+      for (int l = 0; l < lines; ++l) {
+        ChordLineSpan& span = spans[l];
+        std::uint32_t* ids = line_ids + static_cast<std::size_t>(l) * stride;
+        for (; span.next <= span.hi && span.next < run_end; span.next += kGroup) sample(span, ids, span.next);
+      }
+    }
+  }
+}
+
 // The kernels of one job, chosen once from its options.
 struct Kernels {
   // The first pass over count chords, sampling every step.
