@@ -219,7 +219,8 @@ QUORVEL_AVX512 void RecordRays(const SampleTarget& target, const PolylineList& l
   const std::size_t padded = (steps.count + 7) / 8 * 8;
   // Two rays' pixels, each with a group of kNoPixel beyond its last step.
   std::vector<std::uint32_t> pixels(2 * (padded + 8) + 8, kNoPixel);
-  std::uint32_t* mine = reinterpret_cast<std::uint32_t*>((reinterpret_cast<std::uintptr_t>(pixels.data()) + 31) / 32 * 32);
+  const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(pixels.data());
+  std::uint32_t* mine = reinterpret_cast<std::uint32_t*>((start + 31) / 32 * 32);  // for aligned loads
   std::uint32_t* later = mine + padded + 8;
   bool have_mine = false;
   std::uint32_t mine_id = 0;
