@@ -310,12 +310,12 @@ QUORVEL_AVX2 inline int PointsAt4(PolylineWalk& w, const float* s4, __m256d s_la
 }
 
 // The pixels of four recorded samples whose destination points, already
-// rounded to float32, are (qx, qy): lane j's id0 + j is queued for the pixel
-// it lands on; gives back the new count. Each float operation here is one operation on float32
-// values, so it rounds as the plain engine's double operation then F()
-// does: x + R is correctly rounded either way, and adding 0.5 is exact
-// below 2^22, beyond which every value is dropped or held to the last
-// line all the same.
+// rounded to float32, are (qx, qy): lane j's id0 + j is queued for the
+// pixel it lands on; gives back the new count. Each float operation here is
+// one operation on float32 values, so it rounds as the plain engine's
+// double operation then F() does: x + R is correctly rounded either way,
+// and adding 0.5 is exact below 2^22, beyond which every value is dropped
+// or held to the last line all the same.
 QUORVEL_AVX2 inline std::size_t Land4(PendingIds& p, std::size_t count, const SampleTarget& t, __m128 qx,
                                       __m128 qy, __m256 centre, int lanes, std::uint32_t id0) {
   const __m256 at = _mm256_add_ps(_mm256_add_ps(_mm256_set_m128(qy, qx), centre), _mm256_set1_ps(0.5f));
@@ -438,11 +438,6 @@ QUORVEL_AVX2 void MapRaysAvx2(const SampleTarget& target, const PolylineList& li
     SampleRays(target, list, angle, r_centre, steps, angles, count);
 }
 
-// Pixels a resolve chunk handles in two rounds: first every source point,
-// with its rows asked for ahead, then the bilinear reads. The points of
-// neighbouring pixels lie anywhere on the disk, so the reads would
-// otherwise wait for memory one group after another.
-constexpr std::size_t kResolveChunk = 64;
 
 QUORVEL_AVX2 void ResolveRaysAvx2(const SampleTarget& t, const SampleSources& s, const ResolveJob& job,
                                   std::size_t begin, std::size_t end) {

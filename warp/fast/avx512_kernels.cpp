@@ -109,9 +109,6 @@ QUORVEL_AVX512 inline __m256i LayeredIds8(const ResolveJob& job, std::size_t d, 
   return id;
 }
 
-// Pixels a resolve chunk handles in two rounds, as in the AVX2 kernel.
-constexpr std::size_t kResolveChunk = 64;
-
 // The points at the first `real` of eight falling distances s8 (s_lanes:
 // the same in double lanes), before their rounding to float; gives back the
 // lanes that have one. As PointsAt4 of the AVX2 kernels, eight at a time.

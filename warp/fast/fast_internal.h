@@ -156,6 +156,12 @@ struct ResolveJob {
   std::uint32_t background = 0;
 };
 
+// Pixels a resolve kernel's chunk handles in two rounds: first every source
+// point, with its rows asked for ahead, then the bilinear reads. The points
+// of neighbouring pixels lie anywhere on the disk, so the reads would
+// otherwise wait for memory one group after another.
+inline constexpr std::size_t kResolveChunk = 64;
+
 // Lines the chord-line kernel takes side by side (a cache line of pixels),
 // and the positions it samples of each before going on to the next.
 inline constexpr int kChordLineBlock = 16;
