@@ -4,6 +4,7 @@
 #include <array>
 #include <iterator>
 
+#include "shapebuild/disk_map_loops.h"
 #include "shapebuild/harmonic_loops.h"
 #include "shapebuild/mesh_loops.h"
 #include "shapebuild/polygon_ops.h"
@@ -85,6 +86,24 @@ bool BuildSmooth(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>
   return BuildSmoothLoops(in.outer(), centre, smooth, loops);
 }
 
+// Outlines with serifs and arms: the disk map's level circles at half the
+// spacing asked (which is for the harmonic loops) and at a third of it,
+// then on a grid twice as fine, which follows thin serifs closer.
+struct DiskTry {
+  double spacing;
+  std::int32_t grid;
+};
+constexpr std::array<DiskTry, 3> kDiskTries = {{{0.5, 1}, {0.3, 1}, {0.5, 2}}};
+
+bool BuildDisk(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>& loops) {
+  if (!in.hole().empty()) return false;
+  DiskMapLoopOptions disk;
+  disk.grid = std::clamp((in.options().grid - 1) * kDiskTries[attempt].grid + 1, 101, 1201);
+  disk.spacing = std::max(0.5, in.options().spacing) * kDiskTries[attempt].spacing;
+  disk.loops = in.options().loops;
+  return BuildDiskMapLoops(in.outer(), disk, loops);
+}
+
 // A small core first; then cores that reach along the shape's arms.
 constexpr std::array kHarmonicCores = {0.0, 0.6, 0.4};
 
@@ -149,6 +168,8 @@ constexpr LoopMethodEntry kMethods[] = {
      false, kStripTries.size(), BuildStrip},
     {LoopMethod::kMesh, "mesh", "harmonic level sets smoothed inwards as rows of one mesh (rings)",
      true, false, kHarmonicCores.size(), BuildMesh},
+    {LoopMethod::kDisk, "disk", "level circles of a harmonic map onto a disk (serifs, arms)", false,
+     false, kDiskTries.size(), BuildDisk},
 };
 
 }  // namespace

@@ -14,6 +14,7 @@ enum class LoopMethod {
   kDistance,  // level sets of the distance to the boundary
   kStrip,     // offsets of the boundary cut short along a strip with two ends
   kMesh,      // another method's loops relaxed as the rows of a mesh
+  kDisk,      // level circles of a harmonic map onto a disk
 };
 
 // What quorvel-shape build allows by default; the library itself sets no

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace quorvel {
@@ -18,5 +19,17 @@ struct SparseEntry {
 // factorisation or the solve fails.
 [[nodiscard]] bool SolveSparseSymmetric(const std::vector<SparseEntry>& entries, const std::vector<double>& rhs,
                                         std::vector<double>& x);
+// A factorised matrix, for solving with several right-hand sides.
+class SymmetricFactor {
+ public:
+  SymmetricFactor();
+  ~SymmetricFactor();
+  [[nodiscard]] bool Factor(const std::vector<SparseEntry>& entries, std::int32_t unknowns);
+  [[nodiscard]] bool Solve(const std::vector<double>& rhs, std::vector<double>& x) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace quorvel

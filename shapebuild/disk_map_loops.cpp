@@ -1,0 +1,281 @@
+#include "shapebuild/disk_map_loops.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "shapebuild/harmonic.h"
+#include "shapebuild/sparse_solve.h"
+
+namespace quorvel {
+namespace {
+
+constexpr int kBins = 400;
+constexpr double kLoopTolerance = 0.02;
+constexpr double kFirstInnermost = 0.06;  // radius of the innermost circle tried first
+
+// The disk map sampled on the grid: both coordinates, and 1 - |u| as the
+// field whose level sets are the loops (0 on the rim, rising inwards).
+struct DiskMap {
+  HarmonicGrid x, y, depth;
+};
+
+// The Laplacian over the nodes inside the outline, factorised once for
+// both coordinates.
+struct DiskSystem {
+  HarmonicGrid grid;
+  std::vector<std::int32_t> index;  // unknown of each node, or -1
+  std::vector<double> fraction;     // of a fixed node next to an unknown: its nearest rim point's
+  std::vector<double> clearance;    // of every node: signed distance to the rim (positive inside)
+  std::vector<std::pair<std::int32_t, std::size_t>> rim;  // unknown, fixed neighbour
+  std::int32_t unknowns = 0;
+  SymmetricFactor factor;
+};
+
+NearestOnPolygon RimPoint(const PolygonD& outer, const std::vector<double>& at, ShapePointD p, double& fraction) {
+  const NearestOnPolygon near = NearestPointOnPolygon(outer, p);
+  const ShapePointD a = outer[near.edge];
+  fraction = (at[near.edge] + std::hypot(near.point.x - a.x, near.point.y - a.y)) / at.back();
+  return near;
+}
+
+bool SetUpDiskSystem(const PolygonD& outer, std::int32_t n, DiskSystem& sys) {
+  HarmonicGrid& g = sys.grid;
+  PlaceGrid(n, g);
+  const std::size_t count = std::size_t(n) * std::size_t(n);
+  std::vector<char> inside(count, 0), near(count, 0);
+  MarkInside(outer, g, inside);
+  // Nodes closer than half a step take the rim's value: thin arms keep
+  // nodes to solve for.
+  MarkNear(outer, g, 0.5 * g.step, near);
+  sys.index.assign(count, -1);
+  std::int32_t& unknowns = sys.unknowns;
+  for (std::int32_t j = 1; j + 1 < n; ++j)
+    for (std::int32_t i = 1; i + 1 < n; ++i) {
+      const std::size_t p = std::size_t(j) * n + i;
+      if (inside[p] && !near[p]) sys.index[p] = unknowns++;
+    }
+  if (unknowns == 0) return false;
+
+  const std::vector<double> at = CumulativeLengths(outer);
+  sys.fraction.assign(count, -1.0);
+  sys.clearance.assign(count, 0.0);
+  std::vector<SparseEntry> entries;
+  entries.reserve(std::size_t(unknowns) * 5);
+  for (std::size_t p = 0; p < count; ++p) {
+    if (sys.index[p] < 0) continue;
+    double unused = 0.0;
+    sys.clearance[p] = RimPoint(outer, at, g.NodePoint(double(p % n), double(p / n)), unused).distance;
+    entries.push_back({sys.index[p], sys.index[p], 4.0});
+    for (const std::size_t q : {p - 1, p + 1, p - n, p + n}) {
+      if (sys.index[q] >= 0) {
+        entries.push_back({sys.index[p], sys.index[q], -1.0});
+        continue;
+      }
+      if (sys.fraction[q] < 0.0) {
+        const double d = RimPoint(outer, at, g.NodePoint(double(q % n), double(q / n)), sys.fraction[q]).distance;
+        sys.clearance[q] = inside[q] ? d : -d;
+      }
+      sys.rim.emplace_back(sys.index[p], q);
+    }
+  }
+  for (std::int32_t j = 2; j + 2 < n; ++j)
+    for (std::int32_t i = 2; i + 2 < n; ++i) {
+      const std::size_t q = std::size_t(j) * n + i;
+      if (sys.index[q] >= 0 || sys.fraction[q] >= 0.0) continue;
+      bool close = false;
+      for (std::int32_t dj = -2; dj <= 2 && !close; ++dj)
+        for (std::int32_t di = -2; di <= 2 && !close; ++di)
+          close = sys.index[std::size_t(j + dj) * n + std::size_t(i + di)] >= 0;
+      if (!close) continue;
+      double unused = 0.0;
+      const double d = RimPoint(outer, at, g.NodePoint(i, j), unused).distance;
+      sys.clearance[q] = inside[q] ? d : -d;
+    }
+  return sys.factor.Factor(entries, unknowns);
+}
+
+bool SolveDiskMap(const DiskSystem& sys, DiskMap& map) {
+  const std::size_t count = sys.index.size();
+  std::vector<ShapePointD> fixed(count, {1.0, 0.0});
+  for (std::size_t p = 0; p < count; ++p)
+    if (sys.fraction[p] >= 0.0)
+      fixed[p] = {std::cos(2.0 * std::numbers::pi * sys.fraction[p]), std::sin(2.0 * std::numbers::pi * sys.fraction[p])};
+  std::vector<double> bx(std::size_t(sys.unknowns), 0.0), by(bx), ux, uy;
+  for (const auto& [row, q] : sys.rim) bx[std::size_t(row)] += fixed[q].x, by[std::size_t(row)] += fixed[q].y;
+  if (!sys.factor.Solve(bx, ux) || !sys.factor.Solve(by, uy)) return false;
+
+  map.x = map.y = map.depth = sys.grid;
+  for (HarmonicGrid* f : {&map.x, &map.y, &map.depth}) {
+    f->phi.width = f->phi.height = sys.grid.n;
+    f->phi.values.assign(count, 0.0);
+    f->free.assign(count, 0);
+  }
+  for (std::size_t p = 0; p < count; ++p) {
+    const std::int32_t k = sys.index[p];
+    const ShapePointD u = k >= 0 ? ShapePointD{ux[std::size_t(k)], uy[std::size_t(k)]} : fixed[p];
+    map.x.phi.values[p] = u.x;
+    map.y.phi.values[p] = u.y;
+    if (k >= 0) {
+      map.depth.phi.values[p] = std::clamp(1.0 - std::hypot(u.x, u.y), 0.0, 1.0);
+      map.depth.free[p] = 1;
+    }
+  }
+  // The fixed nodes within two steps of the solved ones carry the depth
+  // their clearance gives at the solved ones' slope, so that the loops near
+  // the rim keep inside it and parallel to it rather than bend out to the
+  // nodes beyond.
+  const std::int32_t n = sys.grid.n;
+  for (std::int32_t j = 2; j + 2 < n; ++j)
+    for (std::int32_t i = 2; i + 2 < n; ++i) {
+      const std::size_t q = std::size_t(j) * n + i;
+      if (sys.index[q] >= 0) continue;
+      double slope = 0.0;
+      int found = 0;
+      for (std::int32_t dj = -2; dj <= 2; ++dj)
+        for (std::int32_t di = -2; di <= 2; ++di) {
+          const std::size_t p = std::size_t(j + dj) * n + std::size_t(i + di);
+          if (sys.index[p] < 0) continue;
+          slope += map.depth.phi.values[p] / std::max(sys.clearance[p], 0.1 * sys.grid.step);
+          ++found;
+        }
+      if (found > 0) map.depth.phi.values[q] = sys.clearance[q] * slope / found;
+    }
+  return true;
+}
+
+// Depth levels from the rim inwards, each about spacing further in than the
+// last where the loops run farthest apart (the low percentile of the
+// depth's gradient in each band of depth stands for the widest gap), and up
+// to 1 + widening times that towards the core.
+std::vector<double> ChooseDepths(const HarmonicGrid& d, double spacing, double widening, double last) {
+  std::vector<std::vector<double>> rates(kBins);
+  auto bin = [&](double v) { return std::clamp(int(v / last * kBins), 0, kBins - 1); };
+  const std::int32_t n = d.n;
+  for (std::int32_t j = 1; j + 1 < n; ++j)
+    for (std::int32_t i = 1; i + 1 < n; ++i) {
+      const std::size_t p = std::size_t(j) * n + i;
+      if (!d.free[p] || !d.free[p - 1] || !d.free[p + 1] || !d.free[p - n] || !d.free[p + n]) continue;
+      const double gx = (d.phi.At(i + 1, j) - d.phi.At(i - 1, j)) / (2 * d.step);
+      const double gy = (d.phi.At(i, j + 1) - d.phi.At(i, j - 1)) / (2 * d.step);
+      rates[bin(d.phi.values[p])].push_back(std::hypot(gx, gy));
+    }
+  std::vector<double> rate(kBins, 0.0);
+  double previous = 0.0;
+  for (int b = 0; b < kBins; ++b) {
+    std::vector<double>& r = rates[b];
+    if (!r.empty()) {
+      const auto at = r.begin() + std::ptrdiff_t(r.size() / 10);
+      std::nth_element(r.begin(), at, r.end());
+      previous = *at;
+    }
+    rate[b] = previous;
+  }
+  for (int b = kBins - 1; b >= 0 && rate[b] == 0.0; --b) rate[b] = rate[std::min(b + 1, kBins - 1)];
+  std::vector<double> levels;
+  double v = 2.0 * d.step * std::max(rate[0], 1e-9);
+  while (v < last) {
+    levels.push_back(v);
+    v += spacing * (1.0 + widening * v / last) * std::max(rate[bin(v)], 1e-9);
+  }
+  levels.push_back(last);
+  return levels;
+}
+
+// The loop started where the map's angle passes 0 (u.y turning from
+// negative to positive with u.x positive); of several such points, the one
+// nearest to near (the start of the loop outside it).
+bool StartAtAngleZero(const DiskMap& map, ShapePointD near, PolygonD& loop) {
+  const std::size_t n = loop.size();
+  double best = HUGE_VAL;
+  std::size_t edge = 0;
+  ShapePointD start{};
+  for (std::size_t k = 0; k < n; ++k) {
+    const ShapePointD a = loop[k], b = Next(loop, k);
+    const double ya = map.y.ValueAt(a), yb = map.y.ValueAt(b);
+    if (!(ya < 0.0 && yb >= 0.0)) continue;
+    const double s = ya / (ya - yb);
+    const ShapePointD p{a.x + s * (b.x - a.x), a.y + s * (b.y - a.y)};
+    const double d = std::hypot(p.x - near.x, p.y - near.y);
+    if (map.x.ValueAt(p) <= 0.0 || d >= best) continue;
+    best = d, edge = k, start = p;
+  }
+  if (best == HUGE_VAL) return false;
+  loop = StartLoopAt(loop, edge, start);
+  return true;
+}
+
+// A loop traced across a grid cell that holds a hollow corner of the rim
+// can cut that corner by a fraction of a cell; such points go back inside.
+void KeepInside(const PolygonD& rim, PolygonD& loop) {
+  constexpr double kInside = 0.02;
+  for (ShapePointD& p : loop) {
+    if (PointInPolygon(rim, p)) continue;
+    const NearestOnPolygon q = NearestPointOnPolygon(rim, p);
+    if (!(q.distance > 0.0)) continue;
+    p = {q.point.x + kInside * (q.point.x - p.x) / q.distance, q.point.y + kInside * (q.point.y - p.y) / q.distance};
+  }
+}
+
+}  // namespace
+
+bool BuildDiskMapLoops(const PolygonD& outer, const DiskMapLoopOptions& options, std::vector<PolygonD>& loops) {
+  if (outer.size() < 3) return false;
+  // The rim starts below the middle, as every method's does, so the
+  // picture lands upright.
+  ShapePointD centre = AreaCentroid(outer), hit;
+  std::size_t edge = 0;
+  if (!PointInPolygon(outer, centre) || !RayHit(outer, centre, {0.0, -1.0}, hit, edge)) {
+    edge = std::size_t(std::min_element(outer.begin(), outer.end(),
+                                        [](const ShapePointD& a, const ShapePointD& b) { return a.y < b.y; }) -
+                       outer.begin());
+    hit = outer[edge];
+  }
+  const PolygonD rim = StartLoopAt(outer, edge, hit);
+  DiskSystem system;
+  if (!SetUpDiskSystem(rim, std::clamp(options.grid, 101, 1201), system)) return false;
+  DiskMap map;
+  if (!SolveDiskMap(system, map)) return false;
+
+  // The innermost loop: deep enough that it encloses at most the core
+  // share.
+  double deepest = 0.0;
+  for (std::size_t p = 0; p < map.depth.free.size(); ++p)
+    if (map.depth.free[p]) deepest = std::max(deepest, map.depth.phi.values[p]);
+  const double area = std::fabs(SignedArea(rim));
+  double short_of = kFirstInnermost * deepest;
+  PolygonD core;
+  for (int attempt = 0;; ++attempt) {
+    if (attempt == 8 || !LevelLoop(map.depth.phi, map.depth, deepest - short_of, kLoopTolerance, core)) return false;
+    if (std::fabs(SignedArea(core)) <= options.core_share * area) break;
+    short_of *= 0.7;
+  }
+  const double last = deepest - short_of;
+  const std::int32_t budget = std::max(1, options.max_loops - 1);
+  double spacing = std::max(0.5, options.spacing);
+  std::vector<double> levels;
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    levels = ChooseDepths(map.depth, spacing, options.widening, last);
+    const std::int32_t wanted = options.loops > 1 ? options.loops - 1 : 0;
+    if (wanted > 0 && std::int32_t(levels.size()) != wanted) {
+      spacing *= std::pow(double(levels.size()) / wanted, 0.9);
+      continue;
+    }
+    if (std::int32_t(levels.size()) <= budget) break;
+    spacing *= 1.15;
+  }
+
+  std::vector<PolygonD> out{rim};
+  for (const double level : levels) {
+    PolygonD loop;
+    if (!LevelLoop(map.depth.phi, map.depth, level, kLoopTolerance, loop) ||
+        !StartAtAngleZero(map, out.back().front(), loop))
+      return false;
+    KeepInside(rim, loop);
+    out.push_back(std::move(loop));
+  }
+  loops = std::move(out);
+  return true;
+}
+
+}  // namespace quorvel
