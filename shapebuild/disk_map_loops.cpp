@@ -12,7 +12,8 @@ namespace {
 
 constexpr int kBins = 400;
 constexpr double kLoopTolerance = 0.02;
-constexpr double kFirstInnermost = 0.06;  // radius of the innermost circle tried first
+constexpr double kFirstInnermost = 0.06;  // share of the deepest depth the innermost loop is tried at
+constexpr double kLastRingDepth = 0.99;   // of a ring's hole depth, its last loop before the hole
 
 // The disk map sampled on the grid: both coordinates, and 1 - |u| as the
 // field whose level sets are the loops (0 on the rim, rising inwards).
@@ -27,6 +28,8 @@ struct DiskSystem {
   std::vector<std::int32_t> index;  // unknown of each node, or -1
   std::vector<double> fraction;     // of a fixed node next to an unknown: its nearest rim point's
   std::vector<double> clearance;    // of every node: signed distance to the rim (positive inside)
+  std::vector<char> on_hole;        // of a fixed node: it takes the hole's value, not the rim's
+  double hole_radius = 0.0;         // the circle a ring's hole goes to
   std::vector<std::pair<std::int32_t, std::size_t>> rim;  // unknown, fixed neighbour
   std::int32_t unknowns = 0;
   SymmetricFactor factor;
@@ -39,15 +42,20 @@ NearestOnPolygon RimPoint(const PolygonD& outer, const std::vector<double>& at, 
   return near;
 }
 
-bool SetUpDiskSystem(const PolygonD& outer, std::int32_t n, DiskSystem& sys) {
+bool SetUpDiskSystem(const PolygonD& outer, const PolygonD& hole, std::int32_t n, DiskSystem& sys) {
   HarmonicGrid& g = sys.grid;
   PlaceGrid(n, g);
   const std::size_t count = std::size_t(n) * std::size_t(n);
-  std::vector<char> inside(count, 0), near(count, 0);
+  std::vector<char> inside(count, 0), near(count, 0), in_hole(count, 0);
   MarkInside(outer, g, inside);
   // Nodes closer than half a step take the rim's value: thin arms keep
   // nodes to solve for.
   MarkNear(outer, g, 0.5 * g.step, near);
+  if (!hole.empty()) {
+    MarkInside(hole, g, in_hole);
+    MarkNear(hole, g, 0.5 * g.step, in_hole);
+  }
+  for (std::size_t p = 0; p < count; ++p) near[p] |= in_hole[p];
   sys.index.assign(count, -1);
   std::int32_t& unknowns = sys.unknowns;
   for (std::int32_t j = 1; j + 1 < n; ++j)
@@ -58,6 +66,8 @@ bool SetUpDiskSystem(const PolygonD& outer, std::int32_t n, DiskSystem& sys) {
   if (unknowns == 0) return false;
 
   const std::vector<double> at = CumulativeLengths(outer);
+  const std::vector<double> hole_at = hole.empty() ? std::vector<double>{} : CumulativeLengths(hole);
+  sys.on_hole = in_hole;
   sys.fraction.assign(count, -1.0);
   sys.clearance.assign(count, 0.0);
   std::vector<SparseEntry> entries;
@@ -73,8 +83,15 @@ bool SetUpDiskSystem(const PolygonD& outer, std::int32_t n, DiskSystem& sys) {
         continue;
       }
       if (sys.fraction[q] < 0.0) {
-        const double d = RimPoint(outer, at, g.NodePoint(double(q % n), double(q / n)), sys.fraction[q]).distance;
+        const ShapePointD at_q = g.NodePoint(double(q % n), double(q / n));
+        const double d = RimPoint(outer, at, at_q, sys.fraction[q]).distance;
         sys.clearance[q] = inside[q] ? d : -d;
+        double f = 0.0;
+        if (!hole.empty() && (in_hole[q] || RimPoint(hole, hole_at, at_q, f).distance < d)) {
+          if (in_hole[q]) RimPoint(hole, hole_at, at_q, f);
+          sys.on_hole[q] = 1, sys.fraction[q] = f;
+          sys.clearance[q] = 0.0;  // no depth carried out: the hole is the last loop
+        }
       }
       sys.rim.emplace_back(sys.index[p], q);
     }
@@ -82,7 +99,7 @@ bool SetUpDiskSystem(const PolygonD& outer, std::int32_t n, DiskSystem& sys) {
   for (std::int32_t j = 2; j + 2 < n; ++j)
     for (std::int32_t i = 2; i + 2 < n; ++i) {
       const std::size_t q = std::size_t(j) * n + i;
-      if (sys.index[q] >= 0 || sys.fraction[q] >= 0.0) continue;
+      if (sys.index[q] >= 0 || sys.fraction[q] >= 0.0 || in_hole[q]) continue;
       bool close = false;
       for (std::int32_t dj = -2; dj <= 2 && !close; ++dj)
         for (std::int32_t di = -2; di <= 2 && !close; ++di)
@@ -101,6 +118,8 @@ bool SolveDiskMap(const DiskSystem& sys, DiskMap& map) {
   for (std::size_t p = 0; p < count; ++p)
     if (sys.fraction[p] >= 0.0)
       fixed[p] = {std::cos(2.0 * std::numbers::pi * sys.fraction[p]), std::sin(2.0 * std::numbers::pi * sys.fraction[p])};
+  for (std::size_t p = 0; p < count; ++p)
+    if (sys.on_hole[p]) fixed[p] = {fixed[p].x * sys.hole_radius, fixed[p].y * sys.hole_radius};
   std::vector<double> bx(std::size_t(sys.unknowns), 0.0), by(bx), ux, uy;
   for (const auto& [row, q] : sys.rim) bx[std::size_t(row)] += fixed[q].x, by[std::size_t(row)] += fixed[q].y;
   if (!sys.factor.Solve(bx, ux) || !sys.factor.Solve(by, uy)) return false;
@@ -130,6 +149,10 @@ bool SolveDiskMap(const DiskSystem& sys, DiskMap& map) {
     for (std::int32_t i = 2; i + 2 < n; ++i) {
       const std::size_t q = std::size_t(j) * n + i;
       if (sys.index[q] >= 0) continue;
+      if (sys.on_hole[q]) {
+        map.depth.phi.values[q] = 1.0 - sys.hole_radius;
+        continue;
+      }
       double slope = 0.0;
       int found = 0;
       for (std::int32_t dj = -2; dj <= 2; ++dj)
@@ -219,38 +242,51 @@ void KeepInside(const PolygonD& rim, PolygonD& loop) {
 
 }  // namespace
 
-bool BuildDiskMapLoops(const PolygonD& outer, const DiskMapLoopOptions& options, std::vector<PolygonD>& loops) {
-  if (outer.size() < 3) return false;
-  // The rim starts below the middle, as every method's does, so the
-  // picture lands upright.
-  ShapePointD centre = AreaCentroid(outer), hit;
+// The loop started below its middle, as every method's loops are, so the
+// picture lands upright.
+PolygonD StartedBelowMiddle(const PolygonD& loop) {
+  ShapePointD centre = AreaCentroid(loop), hit;
   std::size_t edge = 0;
-  if (!PointInPolygon(outer, centre) || !RayHit(outer, centre, {0.0, -1.0}, hit, edge)) {
-    edge = std::size_t(std::min_element(outer.begin(), outer.end(),
+  if (!PointInPolygon(loop, centre) || !RayHit(loop, centre, {0.0, -1.0}, hit, edge)) {
+    edge = std::size_t(std::min_element(loop.begin(), loop.end(),
                                         [](const ShapePointD& a, const ShapePointD& b) { return a.y < b.y; }) -
-                       outer.begin());
-    hit = outer[edge];
+                       loop.begin());
+    hit = loop[edge];
   }
-  const PolygonD rim = StartLoopAt(outer, edge, hit);
+  return StartLoopAt(loop, edge, hit);
+}
+
+bool BuildDiskMapLoops(const PolygonD& outer, const PolygonD& hole, const DiskMapLoopOptions& options,
+                       std::vector<PolygonD>& loops) {
+  if (outer.size() < 3 || (!hole.empty() && hole.size() < 3)) return false;
+  const PolygonD rim = StartedBelowMiddle(outer);
+  PolygonD inner = hole;
+  if (SignedArea(inner) < 0.0) std::reverse(inner.begin(), inner.end());
+  if (!inner.empty()) inner = StartedBelowMiddle(inner);
   DiskSystem system;
-  if (!SetUpDiskSystem(rim, std::clamp(options.grid, 101, 1201), system)) return false;
+  system.hole_radius = options.hole_radius;
+  if (!SetUpDiskSystem(rim, inner, std::clamp(options.grid, 101, 1201), system)) return false;
   DiskMap map;
   if (!SolveDiskMap(system, map)) return false;
 
-  // The innermost loop: deep enough that it encloses at most the core
-  // share.
-  double deepest = 0.0;
-  for (std::size_t p = 0; p < map.depth.free.size(); ++p)
-    if (map.depth.free[p]) deepest = std::max(deepest, map.depth.phi.values[p]);
-  const double area = std::fabs(SignedArea(rim));
-  double short_of = kFirstInnermost * deepest;
-  PolygonD core;
-  for (int attempt = 0;; ++attempt) {
-    if (attempt == 8 || !LevelLoop(map.depth.phi, map.depth, deepest - short_of, kLoopTolerance, core)) return false;
-    if (std::fabs(SignedArea(core)) <= options.core_share * area) break;
-    short_of *= 0.7;
+  // The innermost loop: a ring's hole, or deep enough that it encloses at
+  // most the core share.
+  double last = (1.0 - options.hole_radius) * kLastRingDepth;
+  if (inner.empty()) {
+    double deepest = 0.0;
+    for (std::size_t p = 0; p < map.depth.free.size(); ++p)
+      if (map.depth.free[p]) deepest = std::max(deepest, map.depth.phi.values[p]);
+    const double area = std::fabs(SignedArea(rim));
+    double short_of = kFirstInnermost * deepest;
+    PolygonD core;
+    for (int attempt = 0;; ++attempt) {
+      if (attempt == 8 || !LevelLoop(map.depth.phi, map.depth, deepest - short_of, kLoopTolerance, core))
+        return false;
+      if (std::fabs(SignedArea(core)) <= options.core_share * area) break;
+      short_of *= 0.7;
+    }
+    last = deepest - short_of;
   }
-  const double last = deepest - short_of;
   const std::int32_t budget = std::max(1, options.max_loops - 1);
   double spacing = std::max(0.5, options.spacing);
   std::vector<double> levels;
@@ -274,6 +310,7 @@ bool BuildDiskMapLoops(const PolygonD& outer, const DiskMapLoopOptions& options,
     KeepInside(rim, loop);
     out.push_back(std::move(loop));
   }
+  if (!inner.empty()) out.push_back(inner);
   loops = std::move(out);
   return true;
 }

@@ -25,13 +25,16 @@ struct DiskMapLoopOptions {
   std::int32_t loops = 0;      // 0: as the spacing asks (up to max_loops)
   // The innermost loop encloses at most this share of the outline's area.
   double core_share = 0.004;
+  double hole_radius = 0.4;    // the circle a ring's hole goes to
 };
 
 // outer: positively oriented boundary in the frame. Loops start where the
 // ray from the outline's middle towards -y meets the outline and, inside,
 // where the map's angle is 0. False when the map's level sets split (a part
 // thinner than the grid) or no loop can be traced.
-[[nodiscard]] bool BuildDiskMapLoops(const PolygonD& outer, const DiskMapLoopOptions& options,
+// hole: a ring's hole, positively oriented too, or empty; it is the last
+// loop, started below its middle.
+[[nodiscard]] bool BuildDiskMapLoops(const PolygonD& outer, const PolygonD& hole, const DiskMapLoopOptions& options,
                                      std::vector<PolygonD>& loops);
 
 }  // namespace quorvel

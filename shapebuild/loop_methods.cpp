@@ -96,12 +96,11 @@ struct DiskTry {
 constexpr std::array<DiskTry, 3> kDiskTries = {{{0.5, 1}, {0.3, 1}, {0.5, 2}}};
 
 bool BuildDisk(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>& loops) {
-  if (!in.hole().empty()) return false;
   DiskMapLoopOptions disk;
   disk.grid = std::clamp((in.options().grid - 1) * kDiskTries[attempt].grid + 1, 101, 1201);
   disk.spacing = std::max(0.5, in.options().spacing) * kDiskTries[attempt].spacing;
   disk.loops = in.options().loops;
-  return BuildDiskMapLoops(in.outer(), disk, loops);
+  return BuildDiskMapLoops(in.outer(), in.hole(), disk, loops);
 }
 
 // A small core first; then cores that reach along the shape's arms.
@@ -168,7 +167,7 @@ constexpr LoopMethodEntry kMethods[] = {
      false, kStripTries.size(), BuildStrip},
     {LoopMethod::kMesh, "mesh", "harmonic level sets smoothed inwards as rows of one mesh (rings)",
      true, false, kHarmonicCores.size(), BuildMesh},
-    {LoopMethod::kDisk, "disk", "level circles of a harmonic map onto a disk (serifs, arms)", false,
+    {LoopMethod::kDisk, "disk", "level circles of a harmonic map onto a disk (serifs, arms; also rings)", true,
      false, kDiskTries.size(), BuildDisk},
 };
 

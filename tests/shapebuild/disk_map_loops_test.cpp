@@ -24,7 +24,7 @@ PolygonD SerifI() {
 TEST(DiskMapLoops, ASerifIBuildsNestedInsideItsRimAndWarpsCleanly) {
   const PolygonD outer = SerifI();
   std::vector<PolygonD> loops;
-  ASSERT_TRUE(BuildDiskMapLoops(outer, DiskMapLoopOptions{}, loops));
+  ASSERT_TRUE(BuildDiskMapLoops(outer, {}, DiskMapLoopOptions{}, loops));
   ASSERT_GE(loops.size(), 10u);
   EXPECT_LE(loops.size(), std::size_t(DiskMapLoopOptions{}.max_loops));
   // Every inner loop keeps inside the one outside it (touching it at most
@@ -44,6 +44,28 @@ TEST(DiskMapLoops, ASerifIBuildsNestedInsideItsRimAndWarpsCleanly) {
   EXPECT_NEAR(loops[0].front().x, 0.0, 1e-9);
   EXPECT_NEAR(loops[0].front().y, -144.0, 1e-9);
   for (const PolygonD& loop : loops) EXPECT_NEAR(loop.front().x, 0.0, 1.0);
+  const WarpQuality q = MeasureWarpQuality(testing::AsFloat(loops));
+  EXPECT_TRUE(q.Acceptable()) << q.reach << " " << q.fold << " " << q.spill;
+}
+
+// A ring: the hole is the last loop, as given; every loop between keeps
+// inside the rim and outside the hole, and the warp is clean.
+TEST(DiskMapLoops, ARingEndsOnItsHole) {
+  PolygonD outer = {{-100, -130}, {100, -130}, {100, 130}, {-100, 130}};
+  PolygonD hole = {{-40, -20}, {40, -20}, {40, 90}, {-40, 90}};
+  for (PolygonD* p : {&outer, &hole})
+    if (SignedArea(*p) < 0) std::reverse(p->begin(), p->end());
+  std::vector<PolygonD> loops;
+  ASSERT_TRUE(BuildDiskMapLoops(outer, hole, DiskMapLoopOptions{}, loops));
+  ASSERT_GE(loops.size(), 5u);
+  EXPECT_NEAR(std::fabs(SignedArea(loops.back())), std::fabs(SignedArea(hole)), 1e-9);
+  EXPECT_NEAR(loops.back().front().x, 0.0, 1e-9);  // started below its middle
+  EXPECT_NEAR(loops.back().front().y, -20.0, 1e-9);
+  for (std::size_t k = 1; k + 1 < loops.size(); ++k)
+    for (const ShapePointD& p : loops[k]) {
+      ASSERT_TRUE(PointInPolygon(outer, p)) << k;
+      ASSERT_FALSE(PointInPolygon(hole, p)) << k;
+    }
   const WarpQuality q = MeasureWarpQuality(testing::AsFloat(loops));
   EXPECT_TRUE(q.Acceptable()) << q.reach << " " << q.fold << " " << q.spill;
 }
