@@ -23,8 +23,9 @@ std::string BuildUsage() {
     usage += std::string("                           ") + e.name + ": " + e.help + "\n";
   usage +=
       "      --loops N          number of loops (default: 8 scaled, 42 distance, up to 86 strip,\n"
-      "                         harmonic as --spacing asks)\n"
-      "      --spacing D        widest gap between harmonic loops, frame units (default 3)\n"
+      "                         harmonic and up to 160 disk as --spacing asks)\n"
+      "      --spacing D        widest gap between harmonic loops, frame units (default 3;\n"
+      "                         disk loops start at half of it next to the rim)\n"
       "      --grid N           harmonic grid nodes per side (default 401)\n"
       "      --margin D         free design units on the longer side (default 12)\n"
       "      --resolution PX    mask side the drawing is rendered at (default 1600)\n"

@@ -74,8 +74,19 @@ bool SetUpDiskSystem(const PolygonD& outer, const PolygonD& hole, std::int32_t n
   entries.reserve(std::size_t(unknowns) * 5);
   for (std::size_t p = 0; p < count; ++p) {
     if (sys.index[p] < 0) continue;
-    double unused = 0.0;
-    sys.clearance[p] = RimPoint(outer, at, g.NodePoint(double(p % n), double(p / n)), unused).distance;
+    // Only the solved nodes within two steps of a fixed one give the slope
+    // the fixed ones are carried out at (see SolveDiskMap).
+    const auto i = std::int32_t(p % n), j = std::int32_t(p / n);
+    bool by_fixed = false;
+    for (std::int32_t dj = -2; dj <= 2 && !by_fixed; ++dj)
+      for (std::int32_t di = -2; di <= 2 && !by_fixed; ++di) {
+        const std::int32_t ii = i + di, jj = j + dj;
+        by_fixed = ii < 0 || jj < 0 || ii >= n || jj >= n || sys.index[std::size_t(jj) * n + std::size_t(ii)] < 0;
+      }
+    if (by_fixed) {
+      double unused = 0.0;
+      sys.clearance[p] = RimPoint(outer, at, g.NodePoint(i, j), unused).distance;
+    }
     entries.push_back({sys.index[p], sys.index[p], 4.0});
     for (const std::size_t q : {p - 1, p + 1, p - n, p + n}) {
       if (sys.index[q] >= 0) {

@@ -24,11 +24,11 @@ inline constexpr double kDefaultBuildSeconds = 30.0;
 struct LoopBuildOptions {
   LoopMethod method = LoopMethod::kAuto;
   // 0: 8 scaled loops, 42 distance ones, up to 86 strip ones, or as many
-  // harmonic ones as the spacing asks
+  // harmonic ones (up to 64) or disk ones (up to 160) as the spacing asks
   std::int32_t loops = 0;
   double margin = 12.0;        // design units left free on the fitted side
   std::int32_t grid = 401;     // harmonic grid nodes per side
-  double spacing = 3.0;        // widest gap between harmonic loops, frame units
+  double spacing = 3.0;        // widest gap between harmonic loops, frame units (disk: half of it at the rim)
   std::int32_t variants = 0;   // at most this many tries of each method; 0: all of them
   // Seconds (BuildClockSeconds) from the start of the build after which no
   // further try begins; a hostile drawing would otherwise keep every method
