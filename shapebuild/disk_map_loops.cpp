@@ -27,7 +27,9 @@ struct DiskSystem {
   HarmonicGrid grid;
   std::vector<std::int32_t> index;  // unknown of each node, or -1
   std::vector<double> fraction;     // of a fixed node next to an unknown: its nearest rim point's
-  std::vector<double> clearance;    // of every node: signed distance to the rim (positive inside)
+  // Of the nodes within two steps of both a fixed and a solved node: the
+  // signed distance to the rim (positive inside).
+  std::vector<double> clearance;
   std::vector<char> on_hole;        // of a fixed node: it takes the hole's value, not the rim's
   double hole_radius = 0.0;         // the circle a ring's hole goes to
   std::vector<std::pair<std::int32_t, std::size_t>> rim;  // unknown, fixed neighbour
@@ -40,6 +42,19 @@ NearestOnPolygon RimPoint(const PolygonD& outer, const std::vector<double>& at, 
   const ShapePointD a = outer[near.edge];
   fraction = (at[near.edge] + std::hypot(near.point.x - a.x, near.point.y - a.y)) / at.back();
   return near;
+}
+
+// Whether any node within two steps of node (i, j) satisfies is (nodes off
+// the grid count as fixed).
+template <typename Is>
+bool WithinTwoSteps(std::int32_t n, std::int32_t i, std::int32_t j, Is is) {
+  for (std::int32_t dj = -2; dj <= 2; ++dj)
+    for (std::int32_t di = -2; di <= 2; ++di) {
+      const std::int32_t ii = i + di, jj = j + dj;
+      if (is(ii < 0 || jj < 0 || ii >= n || jj >= n ? std::size_t(-1) : std::size_t(jj) * n + std::size_t(ii)))
+        return true;
+    }
+  return false;
 }
 
 bool SetUpDiskSystem(const PolygonD& outer, const PolygonD& hole, std::int32_t n, DiskSystem& sys) {
@@ -77,13 +92,7 @@ bool SetUpDiskSystem(const PolygonD& outer, const PolygonD& hole, std::int32_t n
     // Only the solved nodes within two steps of a fixed one give the slope
     // the fixed ones are carried out at (see SolveDiskMap).
     const auto i = std::int32_t(p % n), j = std::int32_t(p / n);
-    bool by_fixed = false;
-    for (std::int32_t dj = -2; dj <= 2 && !by_fixed; ++dj)
-      for (std::int32_t di = -2; di <= 2 && !by_fixed; ++di) {
-        const std::int32_t ii = i + di, jj = j + dj;
-        by_fixed = ii < 0 || jj < 0 || ii >= n || jj >= n || sys.index[std::size_t(jj) * n + std::size_t(ii)] < 0;
-      }
-    if (by_fixed) {
+    if (WithinTwoSteps(n, i, j, [&](std::size_t q) { return q == std::size_t(-1) || sys.index[q] < 0; })) {
       double unused = 0.0;
       sys.clearance[p] = RimPoint(outer, at, g.NodePoint(i, j), unused).distance;
     }
@@ -98,8 +107,7 @@ bool SetUpDiskSystem(const PolygonD& outer, const PolygonD& hole, std::int32_t n
         const double d = RimPoint(outer, at, at_q, sys.fraction[q]).distance;
         sys.clearance[q] = inside[q] ? d : -d;
         double f = 0.0;
-        if (!hole.empty() && (in_hole[q] || RimPoint(hole, hole_at, at_q, f).distance < d)) {
-          if (in_hole[q]) RimPoint(hole, hole_at, at_q, f);
+        if (!hole.empty() && (RimPoint(hole, hole_at, at_q, f).distance < d || in_hole[q])) {
           sys.on_hole[q] = 1, sys.fraction[q] = f;
           sys.clearance[q] = 0.0;  // no depth carried out: the hole is the last loop
         }
@@ -111,11 +119,8 @@ bool SetUpDiskSystem(const PolygonD& outer, const PolygonD& hole, std::int32_t n
     for (std::int32_t i = 2; i + 2 < n; ++i) {
       const std::size_t q = std::size_t(j) * n + i;
       if (sys.index[q] >= 0 || sys.fraction[q] >= 0.0 || in_hole[q]) continue;
-      bool close = false;
-      for (std::int32_t dj = -2; dj <= 2 && !close; ++dj)
-        for (std::int32_t di = -2; di <= 2 && !close; ++di)
-          close = sys.index[std::size_t(j + dj) * n + std::size_t(i + di)] >= 0;
-      if (!close) continue;
+      if (!WithinTwoSteps(n, i, j, [&](std::size_t p) { return p != std::size_t(-1) && sys.index[p] >= 0; }))
+        continue;
       double unused = 0.0;
       const double d = RimPoint(outer, at, g.NodePoint(i, j), unused).distance;
       sys.clearance[q] = inside[q] ? d : -d;
