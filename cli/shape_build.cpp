@@ -23,7 +23,7 @@ std::string BuildUsage() {
     usage += std::string("                           ") + e.name + ": " + e.help + "\n";
   usage +=
       "      --loops N          number of loops (default: 8 scaled, 42 distance, up to 86 strip,\n"
-      "                         harmonic and up to 160 disk as --spacing asks)\n"
+      "                         harmonic and up to 200 disk as --spacing asks)\n"
       "      --spacing D        widest gap between harmonic loops, frame units (default 3;\n"
       "                         disk loops start at half of it next to the rim)\n"
       "      --grid N           harmonic grid nodes per side (default 401)\n"

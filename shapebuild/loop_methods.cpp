@@ -86,19 +86,23 @@ bool BuildSmooth(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>
   return BuildSmoothLoops(in.outer(), centre, smooth, loops);
 }
 
-// Outlines with serifs and arms: the disk map's level circles at half the
-// spacing asked (which is for the harmonic loops) and at a third of it,
-// then on a grid twice as fine, which follows thin serifs closer.
+// Outlines with serifs and arms: the disk map's level circles from half the
+// spacing asked (which is for the harmonic loops) at the rim, then on a
+// grid twice as fine, which follows thin serifs closer, then closer still
+// with more loops (each costs the warp a little time).
 struct DiskTry {
   double spacing;
   std::int32_t grid;
+  std::int32_t max_loops;
 };
-constexpr std::array<DiskTry, 3> kDiskTries = {{{0.5, 1}, {0.3, 1}, {0.5, 2}}};
+constexpr std::array<DiskTry, 3> kDiskTries = {{{0.5, 1, 160}, {0.5, 2, 160}, {0.3, 1, 200}}};
 
 bool BuildDisk(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>& loops) {
+  const DiskTry& t = kDiskTries[attempt];
   DiskMapLoopOptions disk;
-  disk.grid = std::clamp((in.options().grid - 1) * kDiskTries[attempt].grid + 1, 101, 1201);
-  disk.spacing = std::max(0.5, in.options().spacing) * kDiskTries[attempt].spacing;
+  disk.grid = std::clamp((in.options().grid - 1) * t.grid + 1, 101, 1201);
+  disk.spacing = std::max(0.5, in.options().spacing) * t.spacing;
+  disk.max_loops = t.max_loops;
   disk.loops = in.options().loops;
   return BuildDiskMapLoops(in.outer(), in.hole(), disk, loops);
 }

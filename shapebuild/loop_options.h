@@ -24,7 +24,7 @@ inline constexpr double kDefaultBuildSeconds = 30.0;
 struct LoopBuildOptions {
   LoopMethod method = LoopMethod::kAuto;
   // 0: 8 scaled loops, 42 distance ones, up to 86 strip ones, or as many
-  // harmonic ones (up to 64) or disk ones (up to 160) as the spacing asks
+  // harmonic ones (up to 64) or disk ones (up to 200) as the spacing asks
   std::int32_t loops = 0;
   double margin = 12.0;        // design units left free on the fitted side
   std::int32_t grid = 401;     // harmonic grid nodes per side
