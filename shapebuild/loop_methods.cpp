@@ -95,7 +95,7 @@ struct DiskTry {
   std::int32_t grid;
   std::int32_t max_loops;
 };
-constexpr std::array<DiskTry, 3> kDiskTries = {{{0.5, 1, 160}, {0.5, 2, 160}, {0.3, 1, 200}}};
+constexpr std::array<DiskTry, 3> kDiskTries = {{{0.5, 1, 160}, {0.5, 2, 160}, {0.15, 1, 200}}};
 
 bool BuildDisk(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>& loops) {
   const DiskTry& t = kDiskTries[attempt];
