@@ -37,8 +37,60 @@ struct DiskSystem {
   SymmetricFactor factor;
 };
 
-NearestOnPolygon RimPoint(const PolygonD& outer, const std::vector<double>& at, ShapePointD p, double& fraction) {
-  const NearestOnPolygon near = NearestPointOnPolygon(outer, p);
+// A loop's edges bucketed on a coarse grid over the frame: the band of
+// nodes along a long jagged rim asks for its nearest point tens of
+// thousands of times.
+class EdgeBuckets {
+ public:
+  EdgeBuckets(const PolygonD& poly, double cell) : poly_(poly), cell_(cell) {
+    double x1 = 150.0, y1 = 150.0;
+    for (const ShapePointD& p : poly) x0_ = std::min(x0_, p.x), y0_ = std::min(y0_, p.y), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    nx_ = std::int32_t((x1 - x0_) / cell_) + 1, ny_ = std::int32_t((y1 - y0_) / cell_) + 1;
+    cells_.resize(std::size_t(nx_) * std::size_t(ny_));
+    for (std::size_t e = 0; e < poly.size(); ++e) {
+      const ShapePointD a = poly[e], b = Next(poly, e);
+      for (std::int32_t j = Row(std::min(a.y, b.y)); j <= Row(std::max(a.y, b.y)); ++j)
+        for (std::int32_t i = Column(std::min(a.x, b.x)); i <= Column(std::max(a.x, b.x)); ++i)
+          cells_[std::size_t(j) * nx_ + std::size_t(i)].push_back(std::uint32_t(e));
+    }
+  }
+
+  // As NearestPointOnPolygon: the first of equally near edges. p lies in
+  // the frame.
+  NearestOnPolygon Nearest(ShapePointD p) const {
+    NearestOnPolygon best;
+    best.distance = HUGE_VAL;
+    const std::int32_t ci = Column(p.x), cj = Row(p.y);
+    for (std::int32_t r = 0; r <= std::max(nx_, ny_); ++r) {
+      for (std::int32_t j = std::max(0, cj - r); j <= std::min(ny_ - 1, cj + r); ++j)
+        for (std::int32_t i = std::max(0, ci - r); i <= std::min(nx_ - 1, ci + r); ++i) {
+          if (std::max(std::abs(i - ci), std::abs(j - cj)) != r) continue;
+          for (const std::uint32_t e : cells_[std::size_t(j) * nx_ + std::size_t(i)]) {
+            const ShapePointD c = ClosestOnSegment(p, poly_[e], Next(poly_, e));
+            const double d = std::hypot(p.x - c.x, p.y - c.y);
+            if (d < best.distance || (d == best.distance && e < best.edge)) best = {c, e, d};
+          }
+        }
+      // Edges in cells further out lie at least r cells away.
+      if (best.distance < r * cell_) break;
+    }
+    return best;
+  }
+
+ private:
+  std::int32_t Column(double x) const { return std::clamp(std::int32_t((x - x0_) / cell_), 0, nx_ - 1); }
+  std::int32_t Row(double y) const { return std::clamp(std::int32_t((y - y0_) / cell_), 0, ny_ - 1); }
+
+  const PolygonD& poly_;
+  double cell_;
+  double x0_ = -150.0, y0_ = -150.0;
+  std::int32_t nx_ = 1, ny_ = 1;
+  std::vector<std::vector<std::uint32_t>> cells_;
+};
+
+NearestOnPolygon RimPoint(const EdgeBuckets& edges, const PolygonD& outer, const std::vector<double>& at,
+                          ShapePointD p, double& fraction) {
+  const NearestOnPolygon near = edges.Nearest(p);
   const ShapePointD a = outer[near.edge];
   fraction = (at[near.edge] + std::hypot(near.point.x - a.x, near.point.y - a.y)) / at.back();
   return near;
@@ -82,6 +134,8 @@ bool SetUpDiskSystem(const PolygonD& outer, const PolygonD& hole, std::int32_t n
 
   const std::vector<double> at = CumulativeLengths(outer);
   const std::vector<double> hole_at = hole.empty() ? std::vector<double>{} : CumulativeLengths(hole);
+  constexpr double kBucket = 4.0;  // frame units
+  const EdgeBuckets rim_edges(outer, kBucket), hole_edges(hole, kBucket);
   sys.on_hole = in_hole;
   sys.fraction.assign(count, -1.0);
   sys.clearance.assign(count, 0.0);
@@ -94,7 +148,7 @@ bool SetUpDiskSystem(const PolygonD& outer, const PolygonD& hole, std::int32_t n
     const auto i = std::int32_t(p % n), j = std::int32_t(p / n);
     if (WithinTwoSteps(n, i, j, [&](std::size_t q) { return q == std::size_t(-1) || sys.index[q] < 0; })) {
       double unused = 0.0;
-      sys.clearance[p] = RimPoint(outer, at, g.NodePoint(i, j), unused).distance;
+      sys.clearance[p] = RimPoint(rim_edges, outer, at, g.NodePoint(i, j), unused).distance;
     }
     entries.push_back({sys.index[p], sys.index[p], 4.0});
     for (const std::size_t q : {p - 1, p + 1, p - n, p + n}) {
@@ -104,10 +158,10 @@ bool SetUpDiskSystem(const PolygonD& outer, const PolygonD& hole, std::int32_t n
       }
       if (sys.fraction[q] < 0.0) {
         const ShapePointD at_q = g.NodePoint(double(q % n), double(q / n));
-        const double d = RimPoint(outer, at, at_q, sys.fraction[q]).distance;
+        const double d = RimPoint(rim_edges, outer, at, at_q, sys.fraction[q]).distance;
         sys.clearance[q] = inside[q] ? d : -d;
         double f = 0.0;
-        if (!hole.empty() && (RimPoint(hole, hole_at, at_q, f).distance < d || in_hole[q])) {
+        if (!hole.empty() && (RimPoint(hole_edges, hole, hole_at, at_q, f).distance < d || in_hole[q])) {
           sys.on_hole[q] = 1, sys.fraction[q] = f;
           sys.clearance[q] = 0.0;  // no depth carried out: the hole is the last loop
         }
@@ -122,7 +176,7 @@ bool SetUpDiskSystem(const PolygonD& outer, const PolygonD& hole, std::int32_t n
       if (!WithinTwoSteps(n, i, j, [&](std::size_t p) { return p != std::size_t(-1) && sys.index[p] >= 0; }))
         continue;
       double unused = 0.0;
-      const double d = RimPoint(outer, at, g.NodePoint(i, j), unused).distance;
+      const double d = RimPoint(rim_edges, outer, at, g.NodePoint(i, j), unused).distance;
       sys.clearance[q] = inside[q] ? d : -d;
     }
   return sys.factor.Factor(entries, unknowns);
@@ -246,9 +300,16 @@ bool StartAtAngleZero(const DiskMap& map, ShapePointD near, PolygonD& loop) {
 
 // A loop traced across a grid cell that holds a hollow corner of the rim
 // can cut that corner by a fraction of a cell; such points go back inside.
-void KeepInside(const PolygonD& rim, PolygonD& loop) {
+// Points in a cell of solved nodes are inside already.
+void KeepInside(const DiskSystem& sys, const PolygonD& rim, PolygonD& loop) {
   constexpr double kInside = 0.02;
+  const HarmonicGrid& g = sys.grid;
   for (ShapePointD& p : loop) {
+    const auto i = std::clamp(std::int32_t((p.x - g.origin) / g.step), 0, g.n - 2);
+    const auto j = std::clamp(std::int32_t((p.y - g.origin) / g.step), 0, g.n - 2);
+    const std::size_t c = std::size_t(j) * g.n + std::size_t(i);
+    if (sys.index[c] >= 0 && sys.index[c + 1] >= 0 && sys.index[c + g.n] >= 0 && sys.index[c + g.n + 1] >= 0)
+      continue;
     if (PointInPolygon(rim, p)) continue;
     const NearestOnPolygon q = NearestPointOnPolygon(rim, p);
     if (!(q.distance > 0.0)) continue;
@@ -323,7 +384,7 @@ bool BuildDiskMapLoops(const PolygonD& outer, const PolygonD& hole, const DiskMa
     if (!LevelLoop(map.depth.phi, map.depth, level, kLoopTolerance, loop) ||
         !StartAtAngleZero(map, out.back().front(), loop))
       return false;
-    KeepInside(rim, loop);
+    KeepInside(system, rim, loop);
     out.push_back(std::move(loop));
   }
   if (!inner.empty()) out.push_back(inner);

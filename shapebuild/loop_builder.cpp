@@ -156,6 +156,7 @@ ShapeBuildProblem BuildShapeLoops(const TCoverageMask& mask, const LoopBuildOpti
   }
   LoopMethodInput input(traced.outer, traced.hole, options);
   for (const LoopMethodEntry* e : methods) {
+    if (e->unless_straight && best && FindLoopMethod(best->method)->straight) continue;
     for (std::size_t k = 0; k < Limited(e->tries); ++k) {
       if (BuildClockSeconds() > deadline) return ShapeBuildProblem::kOutOfTime;
       std::vector<PolygonD> loops;

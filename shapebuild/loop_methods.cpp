@@ -160,19 +160,19 @@ bool BuildMesh(LoopMethodInput& in, std::size_t attempt, std::vector<PolygonD>& 
 
 constexpr LoopMethodEntry kMethods[] = {
     {LoopMethod::kScaled, "scaled", "copies of the boundary scaled about a centre (star-shaped outlines)",
-     false, true, 1, BuildScaled},
+     false, true, false, 1, BuildScaled},
     {LoopMethod::kSmooth, "smooth", "scaled copies smoothed more with every loop inwards (traced, jagged outlines)",
-     false, true, 2 * kSmoothings.size(), BuildSmooth},
+     false, true, false, 2 * kSmoothings.size(), BuildSmooth},
     {LoopMethod::kHarmonic, "harmonic", "level sets of a harmonic function (also rings)", true,
-     false, kHarmonicCores.size(), BuildHarmonic},
+     false, false, kHarmonicCores.size(), BuildHarmonic},
     {LoopMethod::kDistance, "distance", "level sets of the distance to the boundary (long curved outlines)",
-     false, false, kDistanceTries, BuildDistance},
+     false, false, false, kDistanceTries, BuildDistance},
     {LoopMethod::kStrip, "strip", "offsets cut short at both ends of a bent strip (a letter C)", false,
-     false, kStripTries.size(), BuildStrip},
+     false, false, kStripTries.size(), BuildStrip},
     {LoopMethod::kMesh, "mesh", "harmonic level sets smoothed inwards as rows of one mesh (rings)",
-     true, false, kHarmonicCores.size(), BuildMesh},
+     true, false, false, kHarmonicCores.size(), BuildMesh},
     {LoopMethod::kDisk, "disk", "level circles of a harmonic map onto a disk (serifs, arms; also rings)", true,
-     false, kDiskTries.size(), BuildDisk},
+     false, true, kDiskTries.size(), BuildDisk},
 };
 
 }  // namespace

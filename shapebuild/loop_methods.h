@@ -43,6 +43,9 @@ struct LoopMethodEntry {
   // quadrants are not sheared and a test warp that measures excellent
   // looks it: the cascade stops there (see WarpQuality::Excellent).
   bool straight;
+  // Skipped once a straight-path try is acceptable: it costs seconds on a
+  // long jagged rim, where that try already looks right.
+  bool unless_straight;
   std::size_t tries;  // variants, each tried in turn until one is good
   // False when the try made no loops (for example, no star centre).
   bool (*build)(LoopMethodInput& input, std::size_t attempt, std::vector<PolygonD>& loops);

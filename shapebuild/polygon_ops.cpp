@@ -11,14 +11,6 @@ double Cross(ShapePointD o, ShapePointD a, ShapePointD b) {
   return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
 }
 
-ShapePointD ClosestOnSegment(ShapePointD p, ShapePointD a, ShapePointD b) {
-  const double dx = b.x - a.x, dy = b.y - a.y;
-  const double len2 = dx * dx + dy * dy;
-  double s = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
-  s = std::clamp(s, 0.0, 1.0);
-  return {a.x + s * dx, a.y + s * dy};
-}
-
 void SimplifyRange(const PolygonD& pts, std::size_t first, std::size_t last, double tol,
                    std::vector<char>& keep) {
   // Iterative, so long contours cannot exhaust the stack.
@@ -107,6 +99,14 @@ double DistanceToSegment(ShapePointD p, ShapePointD a, ShapePointD b) {
 
 double DistanceToPolygon(const PolygonD& poly, ShapePointD p) {
   return NearestPointOnPolygon(poly, p).distance;
+}
+
+ShapePointD ClosestOnSegment(ShapePointD p, ShapePointD a, ShapePointD b) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double len2 = dx * dx + dy * dy;
+  double s = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
+  s = std::clamp(s, 0.0, 1.0);
+  return {a.x + s * dx, a.y + s * dy};
 }
 
 NearestOnPolygon NearestPointOnPolygon(const PolygonD& poly, ShapePointD p) {

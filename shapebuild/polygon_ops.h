@@ -27,6 +27,7 @@ ShapePointD AreaCentroid(const PolygonD& poly);
 bool PointInPolygon(const PolygonD& poly, ShapePointD p);
 
 double DistanceToSegment(ShapePointD p, ShapePointD a, ShapePointD b);
+ShapePointD ClosestOnSegment(ShapePointD p, ShapePointD a, ShapePointD b);
 double DistanceToPolygon(const PolygonD& poly, ShapePointD p);
 
 // The point of the outline nearest to p, and the index of the edge it lies on.
