@@ -117,9 +117,9 @@ TEST(ScalePolylines, ScalesCoordinatesByFloatRatioAndCopiesTheRest) {
   // k = float32(100 / 300); each product is rounded once.
   ScalePolylines(dst, src, 100);
   const float k = static_cast<float>(100 / 300.0);
-  EXPECT_EQ(dst[0].segments[2].y1, static_cast<float>(149.5 * k));
+  EXPECT_EQ(dst[0].segments[2].y1, static_cast<float>(149.5 * double(k)));
   src[0].segments[0].x1 = 1.0f;
-  EXPECT_EQ(dst[0].segments[0].x1, static_cast<float>(-150.0 * k));  // an independent copy
+  EXPECT_EQ(dst[0].segments[0].x1, static_cast<float>(-150.0 * double(k)));  // an independent copy
 }
 
 }  // namespace
