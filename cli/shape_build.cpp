@@ -137,12 +137,16 @@ int RunShapeBuild(const ShapeBuildRequest& request) {
   }
   if (verbose) {
     const std::string& shown = request.shown.empty() ? output : request.shown;
-    std::printf("%s: %s, %zu loops, %zu outline points, %zu assist polylines at S = 300, ", shown.c_str(),
-                LoopMethodName(result.method), result.contents.blocks.size(), result.contents.outline.size(),
-                result.check.assist_count);
-    if (result.check.assist_crossings == 0) std::printf("none crossing\n");
-    else std::printf("%zu%s crossing pairs\n", result.check.assist_crossings,
-                     result.check.assist_crossings >= kCrossingLimit ? " or more" : "");
+    std::printf("%s: %s, %zu loops, %zu outline points, ", shown.c_str(), LoopMethodName(result.method),
+                result.contents.blocks.size(), result.contents.outline.size());
+    // Assist polylines are only generated for strictly nested loops.
+    if (!result.check.nested)
+      std::printf("loops touching or crossing one another\n");
+    else if (result.check.assist_crossings == 0)
+      std::printf("%zu assist polylines at S = 300, none crossing\n", result.check.assist_count);
+    else
+      std::printf("%zu assist polylines at S = 300, %zu%s crossing pairs\n", result.check.assist_count,
+                  result.check.assist_crossings, result.check.assist_crossings >= kCrossingLimit ? " or more" : "");
     if (result.quality.measured) std::printf("  test warp: %s\n", QualityFigures(result.quality).c_str());
   }
   return kExitSuccess;

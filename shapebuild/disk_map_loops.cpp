@@ -241,7 +241,8 @@ bool SolveDiskMap(const DiskSystem& sys, DiskMap& map) {
 // last where the loops run farthest apart (the low percentile of the
 // depth's gradient in each band of depth stands for the widest gap), and up
 // to 1 + widening times that towards the core.
-std::vector<double> ChooseDepths(const HarmonicGrid& d, double spacing, double widening, double last) {
+std::vector<double> ChooseDepths(const HarmonicGrid& d, double spacing, double widening, double last,
+                                 std::size_t cap) {
   std::vector<std::vector<double>> rates(kBins);
   auto bin = [&](double v) { return std::clamp(int(v / last * kBins), 0, kBins - 1); };
   const std::int32_t n = d.n;
@@ -267,7 +268,9 @@ std::vector<double> ChooseDepths(const HarmonicGrid& d, double spacing, double w
   for (int b = kBins - 1; b >= 0 && rate[b] == 0.0; --b) rate[b] = rate[std::min(b + 1, kBins - 1)];
   std::vector<double> levels;
   double v = 2.0 * d.step * std::max(rate[0], 1e-9);
-  while (v < last) {
+  // A thin tip's gradient can be nearly flat; past cap the spacing is
+  // hopeless and the caller widens it.
+  while (v < last && levels.size() <= cap) {
     levels.push_back(v);
     v += spacing * (1.0 + widening * v / last) * std::max(rate[bin(v)], 1e-9);
   }
@@ -364,11 +367,11 @@ bool BuildDiskMapLoops(const PolygonD& outer, const PolygonD& hole, const DiskMa
     }
     last = deepest - short_of;
   }
-  const std::int32_t budget = std::max(1, options.max_loops - 1);
+  const std::int32_t budget = std::max(1, std::max(options.max_loops, options.loops) - 1);
   double spacing = std::max(0.5, options.spacing);
   std::vector<double> levels;
   for (int attempt = 0; attempt < 40; ++attempt) {
-    levels = ChooseDepths(map.depth, spacing, options.widening, last);
+    levels = ChooseDepths(map.depth, spacing, options.widening, last, 2 * std::size_t(budget));
     const std::int32_t wanted = options.loops > 1 ? options.loops - 1 : 0;
     if (wanted > 0 && std::int32_t(levels.size()) != wanted) {
       spacing *= std::pow(double(levels.size()) / wanted, 0.9);
@@ -377,6 +380,7 @@ bool BuildDiskMapLoops(const PolygonD& outer, const PolygonD& hole, const DiskMa
     if (std::int32_t(levels.size()) <= budget) break;
     spacing *= 1.15;
   }
+  if (std::int32_t(levels.size()) > budget) return false;
 
   std::vector<PolygonD> out{rim};
   for (const double level : levels) {

@@ -169,6 +169,20 @@ TEST(BuildShapeLoops, JaggedBlobStopsAtAnExcellentSmoothTry) {
   EXPECT_GE(r.quality.reach, kMinReach);
 }
 
+// A thin crescent on a coarse grid: the disk map's depth is nearly flat in
+// the horns, and a try gives up rather than space out thousands of loops.
+TEST(BuildShapeLoops, ThinCrescentDiskTriesKeepToTheirLoopBudget) {
+  const TCoverageMask m = Mask(200, [](double x, double y) {
+    return InDisk(x, y, 100, 100, 86.66) && !InDisk(x, y, 170.7, 100, 66.66);
+  });
+  LoopBuildOptions options;
+  options.method = LoopMethod::kDisk;
+  options.grid = 101;
+  LoopBuildResult r;
+  ASSERT_EQ(BuildShapeLoops(m, options, r), ShapeBuildProblem::kNone);
+  EXPECT_LE(r.contents.blocks.size(), 160u);
+}
+
 TEST(BuildShapeLoops, SpecksAreDroppedAndPinholesFilled) {
   const TCoverageMask m = Mask(200, [](double x, double y) {
     return (InDisk(x, y, 100, 100, 80) && !InDisk(x, y, 100, 100, 2)) || InDisk(x, y, 195, 5, 2);
