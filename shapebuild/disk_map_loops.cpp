@@ -240,7 +240,7 @@ bool SolveDiskMap(const DiskSystem& sys, DiskMap& map) {
 // Depth levels from the rim inwards, each about spacing further in than the
 // last where the loops run farthest apart (the low percentile of the
 // depth's gradient in each band of depth stands for the widest gap), and up
-// to 1 + widening times that towards the core.
+// to 1 + widening times that towards the core; no more than cap or so.
 std::vector<double> ChooseDepths(const HarmonicGrid& d, double spacing, double widening, double last,
                                  std::size_t cap) {
   std::vector<std::vector<double>> rates(kBins);
@@ -254,22 +254,9 @@ std::vector<double> ChooseDepths(const HarmonicGrid& d, double spacing, double w
       const double gy = (d.phi.At(i, j + 1) - d.phi.At(i, j - 1)) / (2 * d.step);
       rates[bin(d.phi.values[p])].push_back(std::hypot(gx, gy));
     }
-  std::vector<double> rate(kBins, 0.0);
-  double previous = 0.0;
-  for (int b = 0; b < kBins; ++b) {
-    std::vector<double>& r = rates[b];
-    if (!r.empty()) {
-      const auto at = r.begin() + std::ptrdiff_t(r.size() / 10);
-      std::nth_element(r.begin(), at, r.end());
-      previous = *at;
-    }
-    rate[b] = previous;
-  }
-  for (int b = kBins - 1; b >= 0 && rate[b] == 0.0; --b) rate[b] = rate[std::min(b + 1, kBins - 1)];
+  const std::vector<double> rate = BandRates(rates);
   std::vector<double> levels;
   double v = 2.0 * d.step * std::max(rate[0], 1e-9);
-  // A thin tip's gradient can be nearly flat; past cap the spacing is
-  // hopeless and the caller widens it.
   while (v < last && levels.size() <= cap) {
     levels.push_back(v);
     v += spacing * (1.0 + widening * v / last) * std::max(rate[bin(v)], 1e-9);
@@ -367,20 +354,12 @@ bool BuildDiskMapLoops(const PolygonD& outer, const PolygonD& hole, const DiskMa
     }
     last = deepest - short_of;
   }
-  const std::int32_t budget = std::max(1, std::max(options.max_loops, options.loops) - 1);
-  double spacing = std::max(0.5, options.spacing);
+  const std::int32_t wanted = options.loops > 1 ? options.loops - 1 : 0;
   std::vector<double> levels;
-  for (int attempt = 0; attempt < 40; ++attempt) {
-    levels = ChooseDepths(map.depth, spacing, options.widening, last, 2 * std::size_t(budget));
-    const std::int32_t wanted = options.loops > 1 ? options.loops - 1 : 0;
-    if (wanted > 0 && std::int32_t(levels.size()) != wanted) {
-      spacing *= std::pow(double(levels.size()) / wanted, 0.9);
-      continue;
-    }
-    if (std::int32_t(levels.size()) <= budget) break;
-    spacing *= 1.15;
-  }
-  if (std::int32_t(levels.size()) > budget) return false;
+  if (!FitLevelCount(
+          [&](double spacing, std::size_t cap) { return ChooseDepths(map.depth, spacing, options.widening, last, cap); },
+          std::max(0.5, options.spacing), wanted, options.max_loops - 1, levels))
+    return false;
 
   std::vector<PolygonD> out{rim};
   for (const double level : levels) {

@@ -150,4 +150,38 @@ bool SolveHarmonic(const PolygonD& outer, const HarmonicCore& core, std::int32_t
   return true;
 }
 
+std::vector<double> BandRates(std::vector<std::vector<double>>& rates) {
+  std::vector<double> rate(rates.size(), 0.0);
+  double previous = 0.0;
+  for (std::size_t b = 0; b < rates.size(); ++b) {
+    std::vector<double>& r = rates[b];
+    if (!r.empty()) {
+      const auto at = r.begin() + std::ptrdiff_t(r.size() / 10);
+      std::nth_element(r.begin(), at, r.end());
+      previous = *at;
+    }
+    rate[b] = previous;
+  }
+  for (std::size_t b = rate.size(); b-- > 0 && rate[b] == 0.0;) rate[b] = rate[std::min(b + 1, rate.size() - 1)];
+  return rate;
+}
+
+bool FitLevelCount(const ChooseLevelsFn& choose, double spacing, std::int32_t wanted, std::int32_t budget,
+                   std::vector<double>& levels) {
+  budget = std::max({budget, wanted, 1});
+  const std::size_t cap = 4 * std::size_t(budget) + 8;
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    levels = choose(spacing, cap);
+    if (levels.empty()) return false;
+    const auto count = std::int32_t(levels.size());
+    if (wanted > 0 && count != wanted) {
+      spacing *= std::pow(double(count) / wanted, 0.9);
+      continue;
+    }
+    if (count <= budget) return true;
+    spacing *= 1.15;
+  }
+  return std::int32_t(levels.size()) <= budget;
+}
+
 }  // namespace quorvel

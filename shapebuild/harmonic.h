@@ -3,7 +3,9 @@
 // sets between the two never split, so they make nested loops.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "shapebuild/iso_contours.h"
@@ -49,5 +51,19 @@ void MarkNear(const PolygonD& poly, const HarmonicGrid& grid, double clearance, 
 // the outline. False when no node is left to solve for or the solve fails.
 [[nodiscard]] bool SolveHarmonic(const PolygonD& outer, const HarmonicCore& core, std::int32_t n,
                                  double clearance, HarmonicGrid& grid);
+
+// Level spacing from a field's gradient: the rates gathered in each band of
+// value, reduced to their low (10th) percentile, which stands for the band's
+// widest gap. A band with none takes the one before it (the last ones the
+// one after).
+std::vector<double> BandRates(std::vector<std::vector<double>>& rates);
+
+// Levels from choose(spacing, cap), which stops after cap levels, the
+// spacing refitted until there are wanted of them (when wanted > 0) and at
+// most budget. False when choose finds none or no spacing in reach gets
+// there: a field nearly flat somewhere would ask for thousands of loops.
+using ChooseLevelsFn = std::function<std::vector<double>(double spacing, std::size_t cap)>;
+[[nodiscard]] bool FitLevelCount(const ChooseLevelsFn& choose, double spacing, std::int32_t wanted,
+                                 std::int32_t budget, std::vector<double>& levels);
 
 }  // namespace quorvel

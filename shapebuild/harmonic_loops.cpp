@@ -37,8 +37,8 @@ ShapePointD DeepestPoint(const PolygonD& outer, double& depth) {
 // Levels from the boundary inwards, each about spacing further in than the
 // last where the loops run farthest apart. Distances between levels come
 // from |grad log phi|; its low percentile per band of log phi stands for the
-// widest gap.
-std::vector<double> ChooseLevels(const HarmonicGrid& g, double spacing, double last_level) {
+// widest gap. Stops after about cap levels.
+std::vector<double> ChooseLevels(const HarmonicGrid& g, double spacing, double last_level, std::size_t cap) {
   const double psi_end = std::log(last_level);
   double psi_min = 0.0;
   for (std::size_t p = 0; p < g.free.size(); ++p)
@@ -59,21 +59,10 @@ std::vector<double> ChooseLevels(const HarmonicGrid& g, double spacing, double l
       const double gy = (g.phi.At(i, j + 1) - g.phi.At(i, j - 1)) / (2 * g.step);
       rates[bin(std::log(v))].push_back(std::hypot(gx, gy) / v);
     }
-  std::vector<double> rate(kBins, 0.0);
-  double previous = 0.0;
-  for (int b = 0; b < kBins; ++b) {
-    auto& r = rates[b];
-    if (!r.empty()) {
-      auto at = r.begin() + std::ptrdiff_t(r.size() / 10);
-      std::nth_element(r.begin(), at, r.end());
-      previous = *at;
-    }
-    rate[b] = previous;
-  }
-  for (int b = kBins - 1; b >= 0 && rate[b] == 0.0; --b) rate[b] = rate[std::min(b + 1, kBins - 1)];
+  const std::vector<double> rate = BandRates(rates);
   std::vector<double> levels;
   double psi = psi_min + 2.0 * g.step * std::max(rate[0], 1e-9);
-  while (psi < psi_end) {
+  while (psi < psi_end && levels.size() <= cap) {
     levels.push_back(std::exp(psi));
     psi += spacing * std::max(rate[bin(psi)], 1e-9);
   }
@@ -160,19 +149,11 @@ bool BuildHarmonicLoops(const PolygonD& outer, const PolygonD& hole,
 
   const double last = hole.empty() ? kInnermostLevel : kLastRingLevel;
   const std::int32_t inner_budget = std::max(1, options.max_loops - (hole.empty() ? 1 : 2));
-  double spacing = options.spacing;
+  const std::int32_t wanted = options.loops > 0 ? options.loops - (hole.empty() ? 1 : 2) : 0;
   std::vector<double> levels;
-  for (int attempt = 0; attempt < 40; ++attempt) {
-    levels = ChooseLevels(g, spacing, last);
-    if (levels.empty()) return false;
-    const auto wanted = options.loops > 0 ? options.loops - (hole.empty() ? 1 : 2) : 0;
-    if (wanted > 0 && std::int32_t(levels.size()) != wanted) {
-      spacing *= std::pow(double(levels.size()) / wanted, 0.9);
-      continue;
-    }
-    if (std::int32_t(levels.size()) <= inner_budget) break;
-    spacing *= 1.15;
-  }
+  if (!FitLevelCount([&](double spacing, std::size_t cap) { return ChooseLevels(g, spacing, last, cap); },
+                     options.spacing, wanted, inner_budget, levels))
+    return false;
 
   std::vector<PolygonD> out{outer};
   for (double level : levels) {
